@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: a plain optimised build, then a build with address and
+# undefined-behaviour sanitizers, then a program outside the tree built against the installed
+# package. Installs missing Debian packages first.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh
+jobs=$(nproc)
+root=$PWD
+
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLYNCNTR_SANITIZE=ON
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan --output-on-failure -j"$jobs"
+
+rm -rf build/stage build/consumer
+cmake --install build/release --prefix build/stage
+cmake -S examples/consumer -B build/consumer -DCMAKE_PREFIX_PATH="$root/build/stage"
+cmake --build build/consumer -j"$jobs"
+build/consumer/consumer
