@@ -55,7 +55,8 @@ inline constexpr std::size_t kPointRecordBytes = 16;
 /// unsigned long count, then each element through `element`. Loading checks the count against
 /// the bytes left (`minElementBytes` each) before resizing.
 template <class T, class Element>
-void serializeVectorWith(sgArchive& ar, std::vector<T>& values, std::size_t minElementBytes, Element&& element) {
+void serializeVectorWith(sgArchive& ar, std::vector<T>& values, std::size_t minElementBytes,
+                         Element&& element) {
   passVersionZero(ar, nullptr, 0);
   unsigned long count = values.size();
   ar || count;
@@ -73,9 +74,9 @@ void serializeVector(sgArchive& ar, std::vector<T>& values, std::size_t minEleme
 }
 
 /// A handle record. Loading releases the present object first; an object of another type than
-/// `Pointee` loads as an empty handle (a shareable one is then released with the archive; one
-/// that is not stays with the archive's list and is not freed, since a later reference in the same
-/// archive may still name it).
+/// `Pointee` loads as an empty handle. Such an object is not freed here: a reference-counted one
+/// goes with the archive, and any other may still be handed out for a later reference to it in
+/// the same archive, so freeing it would leave that reference dangling.
 template <class Pointee, class Handle>
 void serializeHandleOf(sgArchive& ar, Handle& handle) {
   using Object = std::remove_const_t<Pointee>;
@@ -99,10 +100,10 @@ void serializeHandle(sgArchive& ar, sgPtrHandle<T>& handle) {
   serializeHandleOf<T>(ar, handle);
 }
 
-/// A vector record whose elements are handle records.
-template <class T>
-void serializeHandleVector(sgArchive& ar, std::vector<sgPtrHandle_const<T>>& handles) {
-  serializeVectorWith(ar, handles, 1, [&ar](sgPtrHandle_const<T>& handle) { serializeHandle(ar, handle); });
+/// A vector record whose elements are handle records (`sgPtrHandle` or `sgPtrHandle_const`).
+template <class Handle>
+void serializeHandleVector(sgArchive& ar, std::vector<Handle>& handles) {
+  serializeVectorWith(ar, handles, 1, [&ar](Handle& handle) { serializeHandle(ar, handle); });
 }
 
 }  // namespace sgcntr

@@ -1,5 +1,6 @@
 // Crossings of a contour with a segment, with another contour, and with itself.
 #include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -31,13 +32,33 @@ void sortAlongSegment(std::vector<Crossing>& crossings) {
       if (crossings[j].key < crossings[i].key) std::swap(crossings[i], crossings[j]);
 }
 
+/// Installs a grid over the edges for the lifetime of one query that tests many segments against
+/// an unchanged contour, unless an enclosing query already did; removes it again on exit, even by
+/// an exception, so that no later change of the contour can meet a stale grid.
+class EdgeGridScope {
+ public:
+  EdgeGridScope(std::shared_ptr<const sgcntr::EdgeGrid>& slot, const std::vector<sgRect>& rects,
+                const std::vector<bool>& valid)
+      : slot_(slot), owner_(!slot) {
+    if (owner_) slot_ = sgcntr::EdgeGrid::build(rects, valid);
+  }
+  ~EdgeGridScope() {
+    if (owner_) slot_.reset();
+  }
+  EdgeGridScope(const EdgeGridScope&) = delete;
+  EdgeGridScope& operator=(const EdgeGridScope&) = delete;
+
+ private:
+  std::shared_ptr<const sgcntr::EdgeGrid>& slot_;
+  bool owner_;
+};
+
 }  // namespace
 
 void sgContour::candidateEdges(const sgRect& box, std::vector<int>& edges) const {
   computeLineSegs();
   const std::size_t first = edges.size();
-  if (!edgeGridCache_) edgeGridCache_ = sgcntr::EdgeGrid::build(segRects_, validLine_);
-  if (!edgeGridCache_ || !edgeGridCache_->appendCandidates(box, edges)) {
+  if (!edgeGrid_ || !edgeGrid_->appendCandidates(box, edges)) {
     for (std::size_t k = 0; k < segRects_.size(); ++k) edges.push_back(static_cast<int>(k));
   }
   // Both paths end in the same exact test, so the grid only saves work and never changes which
@@ -94,6 +115,8 @@ std::vector<sgVector<2>> sgContour::intersections(const sgLineSeg& seg, bool end
 
 std::vector<sgVector<2>> sgContour::intersections(const sgContour& other) const {
   checkEmptyContour();
+  computeLineSegs();
+  const EdgeGridScope grid(edgeGrid_, segRects_, validLine_);
   std::vector<sgVector<2>> result;
   sgcntr::forEachEdge(other.points(), other.isClosed(), [&](const sgVector<2>& p, const sgVector<2>& c) {
     const std::vector<sgVector<2>> part = intersections(sgLineSeg(p, c), true);
@@ -106,6 +129,7 @@ bool sgContour::isSelfIntersecting() const {
   if (points_.empty()) return false;
   if (selfIntersectingValid_) return selfIntersectingResult_;
   computeLineSegs();
+  const EdgeGridScope grid(edgeGrid_, segRects_, validLine_);
   bool crossing = false;
   // endPoints false leaves out the edge itself and its two neighbours, which always meet it at
   // the shared vertices; any other edge met by it is a real self-intersection.

@@ -81,8 +81,8 @@ std::shared_ptr<const EdgeGrid> EdgeGrid::build(const std::vector<sgRect>& rects
     if (hasFiniteExtent(r)) {
       columnRanges[k] = grid->columnsOf(r.x(), r.x() + r.width());
       rowRanges[k] = grid->rowsOf(r.y(), r.y() + r.height());
-      const long cells = (columnRanges[k].last - columnRanges[k].first + 1) *
-                         (rowRanges[k].last - rowRanges[k].first + 1);
+      const long cells =
+          (columnRanges[k].last - columnRanges[k].first + 1) * (rowRanges[k].last - rowRanges[k].first + 1);
       filed[k] = cells < kMaxCellsPerEdge;
     }
     if (!filed[k]) {
@@ -100,7 +100,8 @@ std::shared_ptr<const EdgeGrid> EdgeGrid::build(const std::vector<sgRect>& rects
     if (!filed[k]) continue;
     for (long row = rowRanges[k].first; row <= rowRanges[k].last; ++row)
       for (long column = columnRanges[k].first; column <= columnRanges[k].last; ++column)
-        grid->cellEdges_[next[static_cast<std::size_t>(row * grid->columns_ + column)]++] = static_cast<int>(k);
+        grid->cellEdges_[next[static_cast<std::size_t>(row * grid->columns_ + column)]++] =
+            static_cast<int>(k);
   }
   grid->cellStart_ = std::move(start);
   return grid;

@@ -87,14 +87,17 @@ void sgRegion::holes(const std::vector<sgPtrHandle_const<sgRegion>>& holes) {
   makeDataConsistentWithPoints();
   // Every hole is checked before any is stored, so a refusal keeps the old list whole.
   for (const auto& hole : holes) {
-    if (!intersections(*hole, false).empty()) throw sgContourDefs::BadParams(L"holes cannot intersect region");
+    if (!intersections(*hole, false).empty())
+      throw sgContourDefs::BadParams(L"holes cannot intersect region");
   }
   holes_ = holes;
 }
 
 void sgRegion::holes(const std::vector<sgPtrHandle<sgRegion>>& holes) { this->holes(toConstHandles(holes)); }
 
-long sgRegion::closestVertexIndex(const sgVector<2>& point) const { return sgContour::closestVertexIndex(point); }
+long sgRegion::closestVertexIndex(const sgVector<2>& point) const {
+  return sgContour::closestVertexIndex(point);
+}
 
 void sgRegion::cleanCacheInfo() {
   sgContour::cleanCacheInfo();

@@ -1,7 +1,6 @@
 // sgRegionSet: construction, copying, the region-list mutators and the cache bookkeeping.
 #include "cntr/regionst.h"
 
-
 namespace {
 
 std::vector<sgPtrHandle_const<sgRegion>> toConstHandles(const std::vector<sgPtrHandle<sgRegion>>& regions) {
@@ -10,13 +9,15 @@ std::vector<sgPtrHandle_const<sgRegion>> toConstHandles(const std::vector<sgPtrH
 
 }  // namespace
 
-sgRegionSet::sgRegionSet(const std::vector<sgPtrHandle_const<sgRegion>>& regions, sgContourDefs::IntersectionMode mode)
+sgRegionSet::sgRegionSet(const std::vector<sgPtrHandle_const<sgRegion>>& regions,
+                         sgContourDefs::IntersectionMode mode)
     : regions_(regions) {
   cleanCacheInfo();
   applyMode(mode);
 }
 
-sgRegionSet::sgRegionSet(const std::vector<sgPtrHandle<sgRegion>>& regions, sgContourDefs::IntersectionMode mode)
+sgRegionSet::sgRegionSet(const std::vector<sgPtrHandle<sgRegion>>& regions,
+                         sgContourDefs::IntersectionMode mode)
     : sgRegionSet(toConstHandles(regions), mode) {}
 
 // The persistence identity (notification flag, observer) and the reference count belong to the
@@ -87,7 +88,8 @@ void sgRegionSet::regions(const std::vector<sgPtrHandle_const<sgRegion>>& region
   applyMode(mode);
 }
 
-void sgRegionSet::regions(const std::vector<sgPtrHandle<sgRegion>>& regions, sgContourDefs::IntersectionMode mode) {
+void sgRegionSet::regions(const std::vector<sgPtrHandle<sgRegion>>& regions,
+                          sgContourDefs::IntersectionMode mode) {
   this->regions(toConstHandles(regions), mode);
 }
 

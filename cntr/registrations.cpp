@@ -7,6 +7,7 @@
 #include "cntr/contourdefs.h"
 #include "cntr/region.h"
 #include "cntr/regionst.h"
+#include "randomsource.h"
 
 sg_Instantiator sgContourDefs::EmptyContour::sExemplar(typeid(sgContourDefs::EmptyContour),
                                                        &sgContourDefs::EmptyContour::make);
@@ -19,3 +20,4 @@ sg_Instantiator sgContourDefs::RegionCannotBeSetOpen::sExemplar(typeid(sgContour
 sg_Instantiator sgContour::sExemplar(typeid(sgContour), &sgContour::make);
 sg_Instantiator sgRegion::sExemplar(typeid(sgRegion), &sgRegion::make);
 sg_Instantiator sgRegionSet::sExemplar(typeid(sgRegionSet), &sgRegionSet::make);
+static const struct RandomSourceSlot { RandomSourceSlot() { sgcntr::initializeRandomSource(); } } sRandomSourceSlot;

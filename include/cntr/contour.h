@@ -192,9 +192,10 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable bool segRectsValid_ = false;
   mutable std::vector<sgRect> segRects_;
   mutable std::vector<bool> validLine_;
-  // Spatial index over segRects_ used by candidateEdges; null until built (only for larger
-  // contours). Immutable once built, so copies may share it; cleanCacheInfo must reset it.
-  mutable std::shared_ptr<const sgcntr::EdgeGrid> edgeGridCache_;
+  // Spatial index over segRects_ that candidateEdges consults while one query runs many
+  // segment tests on an unchanged contour (isSelfIntersecting, intersections(other)); null
+  // otherwise, so it can never outlive the edge caches it was built from.
+  mutable std::shared_ptr<const sgcntr::EdgeGrid> edgeGrid_;
   mutable bool medianFeatureSizeValid_ = false;
   mutable double medianFeatureSizeCache_ = 0.0;
   mutable std::unique_ptr<VertexGrids> vertexGridCache_;

@@ -93,6 +93,8 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
 
  private:
   friend class sgRegionSet;
+  /// Lets the tests reach splice and the cached repaired regions; the library does not use it.
+  friend class sgRegionTestAccess;
 
   /// Crossings of a probe ray from the point with the outer boundary (1 for a point on a vertex);
   /// with twoWay, the smaller count of the two opposite rays.

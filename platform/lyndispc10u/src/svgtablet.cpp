@@ -66,8 +66,8 @@ ViewBox encloseSegments(const std::vector<Segment>& segments, double strokeWidth
 }
 
 std::string describeLine(const Segment& s) {
-  return "    <line x1=\"" + formatNumber(s.from.first) + "\" y1=\"" + formatNumber(s.from.second) + "\" x2=\"" +
-         formatNumber(s.to.first) + "\" y2=\"" + formatNumber(s.to.second) + "\" stroke=\"rgb(" +
+  return "    <line x1=\"" + formatNumber(s.from.first) + "\" y1=\"" + formatNumber(s.from.second) +
+         "\" x2=\"" + formatNumber(s.to.first) + "\" y2=\"" + formatNumber(s.to.second) + "\" stroke=\"rgb(" +
          std::to_string(s.color.r) + "," + std::to_string(s.color.g) + "," + std::to_string(s.color.b) +
          ")\" stroke-opacity=\"" + formatNumber(s.color.a / 255.0) + "\"/>\n";
 }
@@ -88,8 +88,8 @@ void sgSvgTablet::write(std::ostream& os) const {
          "\" height=\"" + formatNumber(box.height) + "\" viewBox=\"" + formatNumber(box.x) + " " +
          formatNumber(box.y) + " " + formatNumber(box.width) + " " + formatNumber(box.height) + "\">\n";
   for (const auto& [layer, lines] : layers) {
-    svg += "  <g id=\"" + nameLayer(layer) + "\" fill=\"none\" stroke-width=\"" +
-           formatNumber(stroke_) + "\" stroke-linecap=\"round\">\n";
+    svg += "  <g id=\"" + nameLayer(layer) + "\" fill=\"none\" stroke-width=\"" + formatNumber(stroke_) +
+           "\" stroke-linecap=\"round\">\n";
     for (const Segment* s : lines) svg += describeLine(*s);
     svg += "  </g>\n";
   }

@@ -161,7 +161,9 @@ sgArchive* sgArchive::openForLoading(const std::string& path) {
   if (file.get() < 0) throw Error(describeSystemError("cannot open archive file", path, errno));
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) throw Error(describeSystemError("cannot read", path, errno));
-  if (!S_ISREG(info.st_mode)) throw Error(describeSystemError("cannot read", path, EINVAL));
+  // Only regular files: a directory or a pipe has no definite end to read up to.
+  if (!S_ISREG(info.st_mode))
+    throw Error(describeSystemError("cannot read", path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
 
   std::vector<unsigned char> bytes;
   bytes.reserve(static_cast<std::size_t>(info.st_size));

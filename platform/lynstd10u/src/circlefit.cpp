@@ -37,7 +37,8 @@ sgCircle fitCircle(const std::vector<sgVector<2>>& pts) {
   const double b = (rv * cuu - ru * cuv) / d;
   const double c = (sz - a * su - b * sv) / n;
   const double r2 = c + 0.25 * (a * a + b * b);
-  const sgCircle circle(frame.from(sgVector<2>(0.5 * a, 0.5 * b)), std::sqrt(std::max(r2, 0.0)) * frame.scale);
+  const sgCircle circle(frame.from(sgVector<2>(0.5 * a, 0.5 * b)),
+                        std::sqrt(std::max(r2, 0.0)) * frame.scale);
   if (!std::isfinite(circle.center().x()) || !std::isfinite(circle.center().y()) ||
       !std::isfinite(circle.radius()))
     fail(L"the fit gives no finite circle");
@@ -54,10 +55,13 @@ void sfCircleFit(const sgCircleFitParams& params, const std::vector<sgVector<2>>
                  sgCircleFitResults& results) {
   // eFitLeastSquares is the only mode. Refinement measures distances to the fitted (unscaled)
   // circle; the reported error is measured against the returned circle, radius scaled.
+  if (params.mode != eFitLeastSquares)
+    fail(L"unknown fit mode " + std::to_wstring(static_cast<long>(params.mode)));
   const std::vector<sgVector<2>> usable = sgfitdetail::finitePoints(points);
   std::vector<sgVector<2>> used;
-  const sgCircle fitted = sgfitdetail::fitWithRefinement(usable, params.refineIterations, params.outlierDistance,
-                                                         3, L"sfCircleFit", fitCircle, circleDistance, used);
+  const sgCircle fitted =
+      sgfitdetail::fitWithRefinement(usable, params.refineIterations, params.outlierDistance, 3,
+                                     L"sfCircleFit", fitCircle, circleDistance, used);
   results.circle = sgCircle(fitted.center(), fitted.radius() * params.radiusScale);
   double ss = 0.0;
   for (const sgVector<2>& p : used) {

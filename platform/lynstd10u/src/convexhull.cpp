@@ -27,8 +27,8 @@ void twoProduct(double a, double b, double& p, double& e) {
 /// grow-expansion with zero elimination); the expansion's largest component carries the sign.
 int orientationExact(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c) {
   // (b - a) x (c - a) = ax*by - ax*cy - ay*bx + ay*cx + bx*cy - by*cx.
-  const double f[6][2] = {{a.x(), b.y()},  {-a.x(), c.y()}, {-a.y(), b.x()},
-                          {a.y(), c.x()},  {b.x(), c.y()},  {-b.y(), c.x()}};
+  const double f[6][2] = {{a.x(), b.y()}, {-a.x(), c.y()}, {-a.y(), b.x()},
+                          {a.y(), c.x()}, {b.x(), c.y()},  {-b.y(), c.x()}};
   std::vector<double> h;
   h.reserve(13);
   auto grow = [&h](double b0) {

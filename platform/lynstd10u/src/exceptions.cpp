@@ -79,9 +79,7 @@ void sgMathError::Singular::dispatchSerialize(sgArchive& ar) {
 sgPel::BadWindow::~BadWindow() = default;
 long sgPel::BadWindow::errorNumber() const { return sgdetail::kBadWindow; }
 void sgPel::BadWindow::suicideAndRethrow() { rethrowAsOwnType(this); }
-void sgPel::BadWindow::message_(std::wostream& os) const {
-  os << L"operation not available for this window";
-}
+void sgPel::BadWindow::message_(std::wostream& os) const { os << L"operation not available for this window"; }
 
 void sgPel::BadWindow::dispatchSerialize(sgArchive& ar) {
   serializeExceptionLevel(ar, this, "sgPel::BadWindow", [&] { sgException::dispatchSerialize(ar); });

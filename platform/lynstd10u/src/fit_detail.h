@@ -55,7 +55,8 @@ inline Frame conditioningFrame(const std::vector<sgVector<2>>& pts) {
   f.mean += res / n;
   // RMS spread, computed on deviations divided by the largest one so that squares cannot overflow.
   double big = 0.0;
-  for (const sgVector<2>& p : pts) big = std::max({big, std::fabs(p.x() - f.mean.x()), std::fabs(p.y() - f.mean.y())});
+  for (const sgVector<2>& p : pts)
+    big = std::max({big, std::fabs(p.x() - f.mean.x()), std::fabs(p.y() - f.mean.y())});
   if (big == 0.0) {
     f.scale = 0.0;
     return f;

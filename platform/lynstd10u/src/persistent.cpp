@@ -119,7 +119,8 @@ sgPersistent* sgPersistent::loadPointer(sgArchive& ar) {
       unsigned long id = 0;
       ar || id;
       if (id >= ar.loaded_.size() || !ar.loaded_[id])
-        throw sgArchive::Corrupt(L"object number " + std::to_wstring(id) + L" refers to no object read before");
+        throw sgArchive::Corrupt(L"object number " + std::to_wstring(id) +
+                                 L" refers to no object read before");
       return ar.loaded_[id];
     }
     case kNewObject:
@@ -136,10 +137,12 @@ sgPersistent* sgPersistent::loadNewObject(sgArchive& ar) {
   const sg_Instantiator::Factory factory =
       className.find('\0') == std::string::npos ? sg_Instantiator::find(className.c_str()) : nullptr;
   if (!factory)
-    throw sgArchive::Corrupt(L"no class registered under the name '" + sgdetail::decodeUtf8(className) + L"'");
+    throw sgArchive::Corrupt(L"no class registered under the name '" + sgdetail::decodeUtf8(className) +
+                             L"'");
 
   std::unique_ptr<sgPersistent> owned(factory());
-  if (!owned) throw sgArchive::Error(L"the factory of '" + sgdetail::decodeUtf8(className) + L"' made no object");
+  if (!owned)
+    throw sgArchive::Error(L"the factory of '" + sgdetail::decodeUtf8(className) + L"' made no object");
   owned->reInit();
   sgPersistent* const obj = owned.get();
   const std::size_t id = ar.loaded_.size();

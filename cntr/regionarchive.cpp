@@ -1,0 +1,71 @@
+// The archive record of the region level, including the legacy (version 0) layout.
+#include <utility>
+
+#include "archiverecords.h"
+#include "cntr/region.h"
+
+namespace {
+
+// Stands for the base class that regions had in the version 0 layout; it has no fields and only
+// consumes that base's level (a version byte 0 and the sgPersistent level).
+class sgContourBase2 : public virtual sgPersistent, public virtual sgRepBase {
+ public:
+  // No visited marks: the one reader object serves every legacy region of an archive, and a
+  // mark would make it skip the level of the second such region loaded in the same pass.
+  void dispatchSerialize(sgArchive& ar) override {
+    sgcntr::passVersionZero(ar, "cntr/region", 812);
+    sgPersistent::dispatchSerialize(ar);
+  }
+};
+
+// Created on the first legacy load, destroyed when the library is unloaded.
+sgContourBase2& legacyRegionBase() {
+  static sgContourBase2 reader;
+  return reader;
+}
+
+struct LegacyFields {
+  std::vector<sgVector<2>> points;
+  long cachedVectorSize = 0;
+};
+
+// Reads the version 0 layout in full before the region takes any of it.
+LegacyFields loadLegacyFields(sgArchive& ar) {
+  legacyRegionBase().dispatchSerialize(ar);
+  LegacyFields fields;
+  sgcntr::serializeVector(ar, fields.points, sgcntr::kPointRecordBytes);
+  unsigned char unused = 0;
+  ar || unused;
+  ar || fields.cachedVectorSize;
+  if (fields.cachedVectorSize < 0) throw sgArchive::Corrupt(L"negative cachedVectorSize in a region record");
+  return fields;
+}
+
+}  // namespace
+
+void sgRegion::dispatchSerialize(sgArchive& ar) {
+  sgcntr::serializeVersionedLevel(ar, static_cast<const sgRegion*>(this), sizeof(sgRegion), 1,
+                                  [&](unsigned char version) { sgRegion::serialize_(ar, version); });
+}
+
+void sgRegion::serialize_(sgArchive& ar, unsigned char version) {
+  if (version > 1) throw sgArchive::UnknownVersion("cntr/region", 822);
+  try {
+    if (version == 1) {
+      sgContour::dispatchSerialize(ar);
+      sgcntr::serializeHandleVector(ar, holes_);
+    } else {
+      LegacyFields legacy = loadLegacyFields(ar);
+      points_ = std::move(legacy.points);
+      cachedVectorSize_ = legacy.cachedVectorSize;
+      // The legacy layout has no closed flag and no label; a region reports closed regardless.
+      closed_ = false;
+      label_ = 0;
+    }
+  } catch (...) {
+    // A record that breaks off may have replaced some fields: no cache may outlive them.
+    if (ar.isLoading()) cleanCacheInfo();
+    throw;
+  }
+  if (ar.isLoading()) cleanCacheInfo();
+}
