@@ -17,6 +17,9 @@ cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan --output-on-failure -j"$jobs"
 
+# The archive loader under libFuzzer (clang, ASan, UBSan) for about a minute on the seed corpus.
+fuzz/run.sh
+
 rm -rf build/stage build/consumer
 cmake --install build/release --prefix build/stage
 cmake -S examples/consumer -B build/consumer -DCMAKE_PREFIX_PATH="$root/build/stage"

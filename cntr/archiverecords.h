@@ -74,9 +74,8 @@ void serializeVector(sgArchive& ar, std::vector<T>& values, std::size_t minEleme
 }
 
 /// A handle record. Loading releases the present object first; an object of another type than
-/// `Pointee` loads as an empty handle. Such an object is not freed here: a reference-counted one
-/// goes with the archive, and any other may still be handed out for a later reference to it in
-/// the same archive, so freeing it would leave that reference dangling.
+/// `Pointee` loads as an empty handle. Such an object, when not reference-counted, would belong
+/// to nobody: it is given back to the archive, which frees it and refuses later references to it.
 template <class Pointee, class Handle>
 void serializeHandleOf(sgArchive& ar, Handle& handle) {
   using Object = std::remove_const_t<Pointee>;
@@ -87,7 +86,10 @@ void serializeHandleOf(sgArchive& ar, Handle& handle) {
     stored = const_cast<Object*>(handle.get());
   sgPersistent* loaded = nullptr;
   sgPersistent::serializePointer(ar, stored, loaded);
-  if (ar.isLoading()) handle = Handle(dynamic_cast<Pointee*>(loaded));
+  if (ar.isStoring()) return;
+  Pointee* const typed = dynamic_cast<Pointee*>(loaded);
+  if (loaded && !typed && !dynamic_cast<const sgRepBase*>(loaded)) sgPersistent::discardLoaded(ar, loaded);
+  handle = Handle(typed);
 }
 
 template <class T>

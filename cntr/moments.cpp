@@ -72,7 +72,8 @@ sg_InertiaData triangleInertiaData(const sgVector<2>& p1, const sgVector<2>& p2,
   for (int turn = 0; turn < 2 && apexProjectsOutsideBase(f); ++turn) f = frameOnBase(f.to, f.apex, f.from);
 
   // Local frame: origin at the foot, x along the base, apex at (0, h). The end positions are kept
-  // signed, so that a foot just outside the tolerance band still places both ends correctly.
+  // signed, so that a foot lying outside the base by less than the tolerance above still places
+  // both ends correctly.
   const double d1 = f.foot;
   const double d2 = f.length - f.foot;
   const double h = heightOf(f);

@@ -1,5 +1,7 @@
 // The archive record of the region level, including the legacy (version 0) layout.
+#include <set>
 #include <utility>
+#include <vector>
 
 #include "archiverecords.h"
 #include "cntr/region.h"
@@ -41,6 +43,23 @@ LegacyFields loadLegacyFields(sgArchive& ar) {
   return fields;
 }
 
+// Whether `region` lies among the holes of `start`, at any depth. An archive can describe such a
+// cycle (a hole record referring back to a region still being read), which no region can have
+// and which reference counting could never free.
+bool isAmongHolesOf(const sgRegion& start, const sgRegion* region) {
+  std::vector<const sgRegion*> pending{&start};
+  std::set<const sgRegion*> seen{&start};
+  while (!pending.empty()) {
+    const sgRegion* current = pending.back();
+    pending.pop_back();
+    for (const auto& hole : current->holes()) {
+      if (hole.get() == region) return true;
+      if (hole.get() && seen.insert(hole.get()).second) pending.push_back(hole.get());
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void sgRegion::dispatchSerialize(sgArchive& ar) {
@@ -54,6 +73,8 @@ void sgRegion::serialize_(sgArchive& ar, unsigned char version) {
     if (version == 1) {
       sgContour::dispatchSerialize(ar);
       sgcntr::serializeHandleVector(ar, holes_);
+      if (ar.isLoading() && isAmongHolesOf(*this, this))
+        throw sgArchive::Corrupt(L"a region record lists the region among its own holes");
     } else {
       LegacyFields legacy = loadLegacyFields(ar);
       points_ = std::move(legacy.points);
@@ -63,8 +84,12 @@ void sgRegion::serialize_(sgArchive& ar, unsigned char version) {
       label_ = 0;
     }
   } catch (...) {
-    // A record that breaks off may have replaced some fields: no cache may outlive them.
-    if (ar.isLoading()) cleanCacheInfo();
+    // A record that breaks off may have replaced some fields: no cache may outlive them. Its
+    // holes go too, so that no cycle through this half-read region outlives the archive.
+    if (ar.isLoading()) {
+      holes_.clear();
+      cleanCacheInfo();
+    }
     throw;
   }
   if (ar.isLoading()) cleanCacheInfo();

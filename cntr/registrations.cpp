@@ -3,6 +3,7 @@
 // they are defined, when the library is loaded and before any caller can use it.
 #include <typeinfo>
 
+#include "cntr/cntrtmpl.h"
 #include "cntr/contour.h"
 #include "cntr/contourdefs.h"
 #include "cntr/region.h"
@@ -20,4 +21,10 @@ sg_Instantiator sgContourDefs::RegionCannotBeSetOpen::sExemplar(typeid(sgContour
 sg_Instantiator sgContour::sExemplar(typeid(sgContour), &sgContour::make);
 sg_Instantiator sgRegion::sExemplar(typeid(sgRegion), &sgRegion::make);
 sg_Instantiator sgRegionSet::sExemplar(typeid(sgRegionSet), &sgRegionSet::make);
-static const struct RandomSourceSlot { RandomSourceSlot() { sgcntr::initializeRandomSource(); } } sRandomSourceSlot;
+[[maybe_unused]] static const bool sRandomSourceReady = (sgcntr::initializeRandomSource(), true);
+template <>
+sgContourT<sgEdgelet>::Instantiator sgContourT<sgEdgelet>::sExemplar{};
+template <>
+sgRegionT<sgEdgelet>::Instantiator sgRegionT<sgEdgelet>::sExemplar{};
+template <>
+sgRegionSetT<sgEdgelet>::Instantiator sgRegionSetT<sgEdgelet>::sExemplar{};

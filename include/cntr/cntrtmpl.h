@@ -7,7 +7,7 @@
 #include "lynstd/xformbase.h"
 
 template <class T>
-class sgRegionT;
+class LYNCNTR_API sgRegionT;  // clang takes the visibility of type info from the first declaration
 
 /// A contour whose every vertex carries a datum (an edgelet). The data live in their own frame:
 /// `dataFromPointsXform` maps a contour point to its datum's position, its inverse maps back.
@@ -66,6 +66,11 @@ class LYNCNTR_API sgContourT : public virtual sgContour {
   template <class>
   friend class sgRegionT;
   static Instantiator sExemplar;
+
+  struct DeferPoints {};
+  /// Sets the transform and the data but not the points: the most-derived constructor makes
+  /// them consistent once every base is built.
+  sgContourT(const std::vector<T>& data, const sgPtrHandle_const<sg2XformBase>& xform, DeferPoints);
 
   sgPtrHandle<sg2XformBase> dataFromPointsXform_;
   std::vector<T> data_;
@@ -167,6 +172,16 @@ class LYNCNTR_API sgRegionSetT : public sgRegionSet {
   std::vector<sgPtrHandle_const<sgRegionT<T>>> typedRegions_;
 };
 
-extern template class LYNCNTR_API sgContourT<sgEdgelet>;
-extern template class LYNCNTR_API sgRegionT<sgEdgelet>;
-extern template class LYNCNTR_API sgRegionSetT<sgEdgelet>;
+// The registration objects are defined, in their fixed order, with the library's other ones.
+// Declared before the instantiations below, which would otherwise claim them; the classes carry
+// their export attribute themselves, so the instantiations need none.
+template <>
+sgContourT<sgEdgelet>::Instantiator sgContourT<sgEdgelet>::sExemplar;
+template <>
+sgRegionT<sgEdgelet>::Instantiator sgRegionT<sgEdgelet>::sExemplar;
+template <>
+sgRegionSetT<sgEdgelet>::Instantiator sgRegionSetT<sgEdgelet>::sExemplar;
+
+extern template class sgContourT<sgEdgelet>;
+extern template class sgRegionT<sgEdgelet>;
+extern template class sgRegionSetT<sgEdgelet>;

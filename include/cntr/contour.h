@@ -96,7 +96,9 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   double distToPoint(const sgVector<2>& point, bool vertexOnly) const;
   /// Indices of the vertices strictly closer than `tolerance`, ordered by grid cell (columns,
   /// then rows, ascending, over the 3 x 3 cells around the point) and by index within a cell.
-  /// One grid per tolerance is kept until the next change. Throws EmptyContour.
+  /// One grid per tolerance is kept until the next change. Cell coordinates beyond the 32-bit
+  /// range (huge coordinates, a tiny tolerance) are clamped to it, which keeps the answer exact;
+  /// NaN coordinates go to cell 0 and never match. Throws EmptyContour.
   std::vector<int> vertexIndex(const sgVector<2>& point, double tolerance) const;
 
   /// Index of the vertex with the largest projection on (cos angle, sin angle); exact for the

@@ -75,8 +75,9 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
 
   /// The region traced along the outermost edges of a self-crossing boundary (no holes, label
   /// 0); a boundary that does not cross itself gives a copy. Cached. `result` may be this region.
-  /// Throws EmptyContour for fewer than 3 points and BadParams "invalid contour" when no start
-  /// edge qualifies, or when the trace cannot return to its start.
+  /// Throws EmptyContour for fewer than 3 points, BadParams "invalid contour" when no start edge
+  /// qualifies, and BadParams "regularization failed: the outline trace does not return to its
+  /// start" when the trace is caught in a cycle (degenerate, overlapping edges).
   void regularize(sgRegion& result) const;
   /// As regularize, then cut where the outline touches itself, drop loops nested in others and
   /// join the loops that touch. Cached. `result` may be this region.

@@ -100,15 +100,6 @@ TEST(ContourEdges, ZeroLengthEdgeGetsDefaultPlaceholders) {
   EXPECT_EQ(c.lineSegs()[1].p1(), sgVector<2>(1, 1));
 }
 
-TEST(ContourEdges, EdgeCachesFollowTheVertices) {
-  ContourProbe c(Points{{0, 0}, {1, 0}}, false);
-  ASSERT_EQ(c.lineSegs().size(), 1u);
-  c.points(Points{{0, 0}, {1, 0}, {1, 1}});
-  EXPECT_EQ(c.lineSegs().size(), 2u);
-  c.isClosed(true);
-  EXPECT_EQ(c.lineSegs().size(), 3u);
-}
-
 TEST(ContourEmptyCheck, FewerThanTwoVerticesThrowEmptyContourWithEmptyMessage) {
   EXPECT_THROW(ContourProbe().checkEmptyContour(), sgContourDefs::EmptyContour);
   try {
@@ -213,16 +204,6 @@ TEST(ContourCopy, AssigningAContourWithoutCachesDropsTheTargets) {
   target.moveVertexUnnoticed(2, {5, 2});
   EXPECT_EQ(target.encloseRect(sgXform<2>::I), sgRect({0, 0}, {5, 2}));
   EXPECT_EQ(target.extremalVertexIndex(sgRadian(0.0)), 2);
-}
-
-TEST(ContourCopy, SelfAssignmentKeepsEverything) {
-  ContourProbe c(square2(), false, 4);
-  ASSERT_DOUBLE_EQ(c.length(), 6.0);
-  c.moveVertexUnnoticed(3, {0, 7});
-  const sgContour& same = c;
-  c = same;
-  EXPECT_DOUBLE_EQ(c.length(), 6.0);
-  EXPECT_EQ(c.label(), 4u);
 }
 
 TEST(ContourFactory, RegisteredFactoryMakesAnEmptyClosedContour) {

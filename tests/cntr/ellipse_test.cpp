@@ -87,12 +87,6 @@ TEST(EllipseFromInertiaData, EqualPrincipalMomentsGiveACircle) {
   EXPECT_DOUBLE_EQ(e.r2(), e.r1());
 }
 
-TEST(EllipseFromInertiaData, AreaIsNotConsulted) {
-  const sgMatrix<2> m(32.0 / 3.0, 0, 0, 8.0 / 3.0);
-  EXPECT_EQ(sf_EllipseFromInertiaData(sg_InertiaData(0.0, V(2, 1), m)),
-            sf_EllipseFromInertiaData(sg_InertiaData(-8.0, V(2, 1), m)));
-}
-
 TEST(EllipseFromInertiaData, DegenerateMomentsAreSingular) {
   const auto ellipseOf = [](const sgMatrix<2>& m) {
     return sf_EllipseFromInertiaData(sg_InertiaData(1, V(), m));

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "cntr/regionshapes.h"
@@ -38,6 +40,27 @@ Points squareWithInnerLoop() {
 // Self-crossing, and every edge but the closing one fails the start test: the first and last
 // open edges are crossed at (2, 2), the two edges between them lie on one line.
 Points onlyClosingEdgeOutside() { return {V(0, 0), V(4, 4), V(4, 2), V(4, 0), V(0, 4)}; }
+
+// Vertices of the lemniscate x = cos t, y = sin t cos t, symmetric so that the edges through the
+// middle cross exactly at the origin.
+Points sampledLemniscate(std::size_t n) {
+  Points out;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = 2 * std::numbers::pi * (static_cast<double>(i) + 0.5) / static_cast<double>(n);
+    out.push_back(V(std::cos(t), std::sin(t) * std::cos(t)));
+  }
+  return out;
+}
+
+double polygonArea(const Points& points) {
+  double twice = 0.0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const V& a = points[i];
+    const V& b = points[(i + 1) % points.size()];
+    twice += a.x() * b.y() - a.y() * b.x();
+  }
+  return std::abs(twice) / 2.0;
+}
 
 bool containsPoint(const Points& points, const V& p) {
   return std::find(points.begin(), points.end(), p) != points.end();
@@ -91,6 +114,20 @@ TEST(RegionRegularize, InnerLoopIsKeptReversedByRegularizeAndDroppedByOuterHull)
   region.outerHull(hull);
   EXPECT_EQ(hull.points(), (Points{V(3, 4), V(3, 2), V(0, 0), V(10, 0), V(10, 10), V(0, 10), V(0, 4)}));
   EXPECT_DOUBLE_EQ(hull.area(false), 91.0);
+}
+
+TEST(RegionRegularize, LongFigureEightIsTracedAroundBothLobes) {
+  // A quarter of the way round, t passes pi / 2 and the outline passes the origin to the left lobe.
+  const std::size_t n = 1600;
+  const Points eight = sampledLemniscate(n);
+  Points left{V(0, 0)};
+  Points right{V(0, 0)};
+  for (std::size_t i = 0; i < n; ++i) (i < n / 2 ? left : right).push_back(eight[(i + n / 4) % n]);
+  sgRegion hull;
+  sgRegion(eight).outerHull(hull);
+  EXPECT_FALSE(hull.isSelfIntersecting());
+  EXPECT_NEAR(hull.area(false), polygonArea(right) + polygonArea(left), 1e-12);
+  EXPECT_EQ(hull.points().size(), eight.size() + 2);
 }
 
 // ---- what the result carries --------------------------------------------------------------------
@@ -201,6 +238,17 @@ TEST(RegionRegularize, OnlyTheClosingEdgeOutsideIsAnInvalidContour) {
   sgRegion traced;
   sgRegion(rotated).regularize(traced);
   EXPECT_FALSE(traced.isSelfIntersecting());
+}
+
+TEST(RegionRegularize, TraceThatCannotReturnEndsWithBadParams) {
+  // The edge (4,0)->(2,0) runs back along (2,0)->(4,0) and through the vertex (3,0): from the
+  // start edge (3,1)->(3,0) the walk circles the triangle (3,0), (2.25,0.25), (2,0) for ever.
+  const Points retraced{V(2, 0), V(4, 0), V(2, 0), V(3, 1), V(3, 0), V(0, 1), V(4, 3)};
+  sgRegion result(rectangle(0, 0, 1, 1));
+  const std::wstring message = L"regularization failed: the outline trace does not return to its start";
+  expectThrowWithMessage<sgContourDefs::BadParams>([&] { sgRegion(retraced).regularize(result); }, message);
+  expectThrowWithMessage<sgContourDefs::BadParams>([&] { sgRegion(retraced).outerHull(result); }, message);
+  EXPECT_EQ(result.points(), rectangle(0, 0, 1, 1));
 }
 
 // ---- splice ---------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "lynstd/persistent.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -109,6 +110,15 @@ void sgPersistent::storePointer(sgArchive& ar, sgPersistent* obj) {
   obj->dispatchSerialize(ar);
 }
 
+void sgPersistent::discardLoaded(sgArchive& ar, sgPersistent* obj) {
+  if (!obj || ar.referencedAgain_.count(obj) != 0) return;
+  // The object given back is nearly always the one loaded last: search from the end.
+  const auto it = std::find(ar.loaded_.rbegin(), ar.loaded_.rend(), obj);
+  if (it == ar.loaded_.rend()) return;
+  *it = nullptr;
+  if (!dynamic_cast<const sgRepBase*>(obj)) delete obj;
+}
+
 sgPersistent* sgPersistent::loadPointer(sgArchive& ar) {
   unsigned char tag = 0;
   ar || tag;
@@ -121,6 +131,7 @@ sgPersistent* sgPersistent::loadPointer(sgArchive& ar) {
       if (id >= ar.loaded_.size() || !ar.loaded_[id])
         throw sgArchive::Corrupt(L"object number " + std::to_wstring(id) +
                                  L" refers to no object read before");
+      ar.referencedAgain_.insert(ar.loaded_[id]);
       return ar.loaded_[id];
     }
     case kNewObject:

@@ -119,6 +119,8 @@ class LYNSTD_API sgArchive {
   int depth_ = 0;
   std::map<const sgPersistent*, std::uint64_t> storedIds_;
   std::vector<sgPersistent*> loaded_;
+  // Loaded objects handed out again through a back-reference: not the first holder's alone.
+  std::set<const sgPersistent*> referencedAgain_;
   std::vector<const sgRepBase*> keptAlive_;
   std::set<std::pair<const void*, std::size_t>> visited_;
 };

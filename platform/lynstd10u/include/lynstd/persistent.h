@@ -26,6 +26,11 @@ class LYNSTD_API sgPersistent {
   /// A loaded object that derives from sgRepBase is kept alive by the archive until the archive
   /// is destroyed; hold a handle to keep it longer. Other loaded objects belong to the caller.
   static void serializePointer(sgArchive& ar, sgPersistent* obj, sgPersistent*& loaded);
+  /// Gives back an object that `serializePointer` just loaded from `ar` as a new object and the
+  /// caller does not keep (one of an unexpected class, say): later references to it in `ar` are
+  /// refused as Corrupt, and one that is not reference-counted is deleted. An object `ar` did not
+  /// load, or handed out more than once, is left alone.
+  static void discardLoaded(sgArchive& ar, sgPersistent* obj);
 
   /// Change notification: while the flag is set, `mutating_()` calls the observer (if any).
   void notifyOnChange(bool on) { notify_ = on; }

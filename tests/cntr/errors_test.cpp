@@ -1,0 +1,179 @@
+// The library's error classes: numbers, messages, rethrowing as the true type, archive records.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <typeinfo>
+
+#include "cntr/contourdefs.h"
+#include "lynstd/archive.h"
+
+namespace {
+
+using BadParams = sgContourDefs::BadParams;
+using EmptyContour = sgContourDefs::EmptyContour;
+using EmptyRegionSet = sgContourDefs::EmptyRegionSet;
+using RegionCannotBeSetOpen = sgContourDefs::RegionCannotBeSetOpen;
+
+std::wstring printed(const sgException& e) {
+  std::wostringstream os;
+  e.message_(os);
+  return os.str();
+}
+
+TEST(ErrorNumbers, EachLeafHasItsOwnNumberAndNoneUses0x10004681) {
+  EXPECT_EQ(EmptyContour().errorNumber(), 0x10004680);
+  EXPECT_EQ(EmptyRegionSet().errorNumber(), 0x10004682);
+  EXPECT_EQ(BadParams().errorNumber(), 0x10004683);
+  EXPECT_EQ(RegionCannotBeSetOpen().errorNumber(), 0x10004684);
+  try {
+    throw EmptyRegionSet();
+  } catch (const sgException& e) {
+    EXPECT_EQ(e.errorNumber(), 268453506);
+  }
+}
+
+TEST(ErrorMessages, DefaultIsEmptyAndAGivenTextIsPrintedExactly) {
+  EXPECT_EQ(printed(BadParams()), L"");
+  EXPECT_EQ(printed(BadParams(L"holes cannot intersect region")), L"holes cannot intersect region");
+  EXPECT_STREQ(BadParams(L"invalid contour").what(), "invalid contour");
+}
+
+TEST(ErrorMessages, AssignmentCopiesTheMessage) {
+  BadParams target(L"old");
+  const BadParams source(L"new");
+  target = source;
+  EXPECT_EQ(target.string(), L"new");
+  sgContourDefs a, b;
+  EXPECT_EQ(&(a = b), &a);
+}
+
+TEST(ErrorFamily, EveryLeafIsCaughtThroughEachBase) {
+  int caught = 0;
+  try {
+    throw RegionCannotBeSetOpen(L"x");
+  } catch (const sgContourDefs::Errors& e) {
+    caught += e.errorNumber() == 0x10004684;
+  }
+  try {
+    throw EmptyContour();
+  } catch (const sgExceptionWithString&) {
+    ++caught;
+  }
+  try {
+    throw EmptyRegionSet();
+  } catch (const sgPersistent&) {
+    ++caught;
+  }
+  try {
+    throw BadParams();
+  } catch (const std::exception&) {
+    ++caught;
+  }
+  EXPECT_EQ(caught, 4);
+}
+
+TEST(ErrorRethrow, SuicideAndRethrowThrowsTheTrueTypeAndFreesTheHeapObject) {
+  sgContourDefs::Errors* error = new RegionCannotBeSetOpen(L"open region");
+  try {
+    error->suicideAndRethrow();
+    FAIL() << "suicideAndRethrow returned";
+  } catch (const RegionCannotBeSetOpen& e) {
+    EXPECT_EQ(e.string(), L"open region");
+  }
+  // The heap object is gone; the leak checker of the sanitizer build verifies it.
+}
+
+template <class E>
+void expectFactoryMakesEmptyError() {
+  const sg_Instantiator::Factory factory = sg_Instantiator::find(typeid(E).name());
+  ASSERT_NE(factory, nullptr) << typeid(E).name();
+  sgPersistent* made = factory();
+  E* typed = dynamic_cast<E*>(made);
+  ASSERT_NE(typed, nullptr);
+  EXPECT_TRUE(typed->string().empty());
+  delete made;
+}
+
+TEST(ErrorFactories, EachLeafIsRegisteredAndMadeWithAnEmptyMessage) {
+  expectFactoryMakesEmptyError<EmptyContour>();
+  expectFactoryMakesEmptyError<EmptyRegionSet>();
+  expectFactoryMakesEmptyError<BadParams>();
+  expectFactoryMakesEmptyError<RegionCannotBeSetOpen>();
+}
+
+// sgFitError adds no level of its own, so its record is exactly the sgExceptionWithString record.
+std::vector<unsigned char> stringLevelRecord(const std::wstring& message) {
+  sgFitError reference(message);
+  sgArchive out;
+  reference.serialize(out);
+  return out.bytes();
+}
+
+TEST(ErrorArchive, RecordIsLeafVersionThenErrorsVersionThenTheStringLevel) {
+  BadParams error(L"bad thing");
+  sgArchive out;
+  error.serialize(out);
+  std::vector<unsigned char> expected = {0, 0};
+  const std::vector<unsigned char> tail = stringLevelRecord(L"bad thing");
+  expected.insert(expected.end(), tail.begin(), tail.end());
+  EXPECT_EQ(out.bytes(), expected);
+
+  BadParams loaded;
+  sgArchive in(out.bytes());
+  loaded.serialize(in);
+  EXPECT_EQ(loaded.string(), L"bad thing");
+  EXPECT_EQ(in.remaining(), 0u);
+}
+
+TEST(ErrorArchive, LoadedThroughItsFactoryItRethrowsAsItsOwnType) {
+  BadParams error(L"from the archive");
+  sgArchive out;
+  sgPersistent* unused = nullptr;
+  sgPersistent::serializePointer(out, &error, unused);
+
+  sgArchive in(out.bytes());
+  sgPersistent* loaded = nullptr;
+  sgPersistent::serializePointer(in, nullptr, loaded);
+  auto* asError = dynamic_cast<sgException*>(loaded);
+  ASSERT_NE(asError, nullptr);
+  EXPECT_THROW(
+      {
+        try {
+          asError->suicideAndRethrow();
+        } catch (const BadParams& e) {
+          EXPECT_EQ(e.string(), L"from the archive");
+          throw;
+        }
+      },
+      BadParams);
+}
+
+template <class E>
+void expectVersionRefusals(const char* leafName) {
+  E error(L"m");
+  sgArchive out;
+  error.serialize(out);
+  for (std::size_t at : {0u, 1u}) {
+    std::vector<unsigned char> bytes = out.bytes();
+    bytes[at] = 1;
+    sgArchive in(bytes);
+    E target;
+    try {
+      target.serialize(in);
+      ADD_FAILURE() << leafName << ": version 1 accepted at byte " << at;
+    } catch (const sgArchive::UnknownVersion& e) {
+      EXPECT_EQ(e.source(), at == 0 ? leafName : "sgContourDefs::Errors");
+      EXPECT_EQ(e.number(), 0);
+    }
+    EXPECT_TRUE(target.string().empty());
+  }
+}
+
+TEST(ErrorArchive, VersionOneIsRefusedAtEachLevelWithTheClassName) {
+  expectVersionRefusals<EmptyContour>("sgContourDefs::EmptyContour");
+  expectVersionRefusals<EmptyRegionSet>("sgContourDefs::EmptyRegionSet");
+  expectVersionRefusals<BadParams>("sgContourDefs::BadParams");
+  expectVersionRefusals<RegionCannotBeSetOpen>("sgContourDefs::RegionCannotBeSetOpen");
+}
+
+}  // namespace

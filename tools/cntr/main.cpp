@@ -1,0 +1,55 @@
+// cntr: the command-line face of the contour library. Every subcommand reads shapes, calls the
+// library and writes what it answered; this file wires the subcommands and owns the one place
+// where an error that ends the run becomes a message and an exit code.
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+#include <new>
+
+#include "command.h"
+#include "errors.h"
+#include "lynstd/exceptions.h"
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int reportFailure(const std::string& message, int code) {
+  std::cerr << "cntr: error: " << message << '\n';
+  return code;
+}
+
+int runTool(int argc, char** argv) {
+  CLI::App app{"cntr - measure, repair, query, draw and convert plane outlines and regions"};
+  app.set_version_flag("--version", CNTR_VERSION);
+  app.require_subcommand(1);
+  app.footer(
+      "Exit status: 0 success, 1 some shapes failed (the others were processed), 2 bad usage or "
+      "malformed input.\nRun 'cntr SUBCOMMAND --help' for the options of a subcommand.");
+  std::map<const CLI::App*, cntr::CommandRunner> runners;
+  for (const cntr::Command& command : cntr::listCommands()) {
+    CLI::App* sub = app.add_subcommand(command.name, command.help);
+    runners[sub] = command.define(*sub);
+  }
+  try {
+    app.parse(argc, argv);
+    return runners.at(app.get_subcommands().front())();
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e) == 0 ? 0 : kExitUsage;
+  } catch (const cntr::InputError& e) {
+    return reportFailure(e.describe(), kExitUsage);
+  } catch (const cntr::UsageError& e) {
+    return reportFailure(e.what(), kExitUsage);
+  } catch (const sgException& e) {
+    return reportFailure(cntr::describeLibraryError(e), kExitFailure);
+  } catch (const std::bad_alloc&) {
+    return reportFailure("out of memory", kExitFailure);
+  } catch (const std::exception& e) {
+    return reportFailure(e.what(), kExitFailure);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return runTool(argc, argv); }

@@ -1,0 +1,161 @@
+#include "shape.h"
+
+#include <exception>
+
+#include "errors.h"
+
+namespace cntr {
+
+const char* nameKind(ShapeKind kind) {
+  switch (kind) {
+    case ShapeKind::Contour:
+      return "contour";
+    case ShapeKind::Region:
+      return "region";
+    case ShapeKind::RegionSet:
+      return "regionset";
+    case ShapeKind::Edgelets:
+      return "edgelets";
+  }
+  return "unknown";
+}
+
+std::string Shape::title() const { return "'" + name + "' (" + source + " #" + std::to_string(index) + ")"; }
+
+namespace {
+
+sgPtrHandle<sgRegion> buildRegion(const Ring& outer, const std::vector<Ring>& holes, unsigned long label) {
+  sgPtrHandle<sgRegion> region(new sgRegion(outer, sgContourDefs::eIgnore));
+  region->label(label);
+  if (!holes.empty()) {
+    std::vector<sgPtrHandle_const<sgRegion>> holeRegions;
+    for (const Ring& hole : holes) holeRegions.emplace_back(new sgRegion(hole, sgContourDefs::eIgnore));
+    region->holes(holeRegions);
+  }
+  return region;
+}
+
+Shape::Object buildObject(const ShapeSpec& spec) {
+  switch (spec.kind) {
+    case ShapeKind::Contour:
+      return sgPtrHandle<sgContour>(new sgContour(spec.points, spec.closed, spec.label));
+    case ShapeKind::Region:
+      return buildRegion(spec.points, spec.holes, spec.label);
+    case ShapeKind::RegionSet: {
+      std::vector<sgPtrHandle_const<sgRegion>> regions;
+      for (const RegionRings& rings : spec.regions)
+        regions.emplace_back(buildRegion(rings.outer, rings.holes, 0));
+      return sgPtrHandle<sgRegionSet>(new sgRegionSet(regions, sgContourDefs::eIgnore));
+    }
+    case ShapeKind::Edgelets:
+      return sgPtrHandle<EdgeletRegion>(new EdgeletRegion(spec.edgelets, spec.label));
+  }
+  throw ShapeError("unknown shape kind");
+}
+
+// An empty handle of the kind's alternative, so that a shape that failed to build still
+// reports the kind it was given as.
+Shape::Object makeEmptyObject(ShapeKind kind) {
+  switch (kind) {
+    case ShapeKind::Contour:
+      return sgPtrHandle<sgContour>();
+    case ShapeKind::Region:
+      return sgPtrHandle<sgRegion>();
+    case ShapeKind::RegionSet:
+      return sgPtrHandle<sgRegionSet>();
+    case ShapeKind::Edgelets:
+      return sgPtrHandle<EdgeletRegion>();
+  }
+  return sgPtrHandle<sgContour>();
+}
+
+RegionRings describeRegion(const sgRegion& region) {
+  RegionRings rings{region.points(), {}};
+  for (const sgPtrHandle_const<sgRegion>& hole : region.holes()) rings.holes.push_back(hole->points());
+  return rings;
+}
+
+}  // namespace
+
+Shape buildShape(const ShapeSpec& spec, const std::string& source, std::size_t index) {
+  Shape shape;
+  shape.source = source;
+  shape.index = index;
+  shape.name = spec.name.empty() ? "#" + std::to_string(index) : spec.name;
+  shape.object = makeEmptyObject(spec.kind);
+  try {
+    shape.object = buildObject(spec);
+  } catch (...) {
+    shape.buildError = describeCurrentException();
+  }
+  return shape;
+}
+
+Shape wrapLoadedShape(Shape::Object object, const std::string& source, std::size_t index) {
+  Shape shape;
+  shape.source = source;
+  shape.index = index;
+  shape.name = "#" + std::to_string(index);
+  shape.object = std::move(object);
+  return shape;
+}
+
+void requireBuilt(const Shape& shape) {
+  if (!shape.buildError.empty()) throw ShapeError(shape.buildError);
+}
+
+ShapeSpec describeShape(const Shape& shape) {
+  requireBuilt(shape);
+  ShapeSpec spec;
+  spec.kind = shape.kind();
+  spec.name = shape.name;
+  switch (spec.kind) {
+    case ShapeKind::Contour: {
+      const sgContour& contour = *std::get<sgPtrHandle<sgContour>>(shape.object);
+      spec.points = contour.points();
+      spec.closed = contour.isClosed();
+      spec.label = contour.label();
+      break;
+    }
+    case ShapeKind::Region: {
+      const sgRegion& region = *std::get<sgPtrHandle<sgRegion>>(shape.object);
+      RegionRings rings = describeRegion(region);
+      spec.points = std::move(rings.outer);
+      spec.holes = std::move(rings.holes);
+      spec.label = region.label();
+      break;
+    }
+    case ShapeKind::RegionSet:
+      for (const sgPtrHandle_const<sgRegion>& region :
+           std::get<sgPtrHandle<sgRegionSet>>(shape.object)->regions())
+        spec.regions.push_back(describeRegion(*region));
+      break;
+    case ShapeKind::Edgelets: {
+      const EdgeletRegion& chain = *std::get<sgPtrHandle<EdgeletRegion>>(shape.object);
+      spec.edgelets = chain.data();
+      spec.label = chain.label();
+      break;
+    }
+  }
+  return spec;
+}
+
+sgPtrHandle<sgRegion> viewAsRegion(const Shape& shape) {
+  requireBuilt(shape);
+  switch (shape.kind()) {
+    case ShapeKind::Region:
+      return std::get<sgPtrHandle<sgRegion>>(shape.object);
+    case ShapeKind::Edgelets:
+      return std::get<sgPtrHandle<EdgeletRegion>>(shape.object);
+    case ShapeKind::Contour: {
+      const sgContour& contour = *std::get<sgPtrHandle<sgContour>>(shape.object);
+      if (!contour.isClosed()) throw ShapeError("an open contour bounds no area");
+      return sgPtrHandle<sgRegion>(new sgRegion(contour, sgContourDefs::eIgnore));
+    }
+    case ShapeKind::RegionSet:
+      break;
+  }
+  throw ShapeError("a region set is not a single region");
+}
+
+}  // namespace cntr
