@@ -17,6 +17,15 @@ cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan --output-on-failure -j"$jobs"
 
+# The tests that share objects between threads, under ThreadSanitizer (which cannot be combined
+# with ASan, hence a build of its own); any report is an error.
+tsan_tests=(threads_test thread_test handle_test random_source_test)
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYNCNTR_TSAN=ON -DLYNCNTR_BUILD_TOOLS=OFF
+cmake --build build/tsan -j"$jobs" --target "${tsan_tests[@]}"
+for t in "${tsan_tests[@]}"; do
+  TSAN_OPTIONS=halt_on_error=1:abort_on_error=1 build/tsan/tests/"$t"
+done
+
 # The archive loader under libFuzzer (clang, ASan, UBSan) for about a minute on the seed corpus.
 fuzz/run.sh
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <map>
+#include <string>
 #include <utility>
 
 namespace bench {
@@ -28,21 +29,24 @@ void atSetSizes(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(10)->Range(100, 1000)->Unit(benchmark::kMicrosecond);
 }
 
-QuadraticBudget::QuadraticBudget(benchmark::State& state, std::string operation)
-    : state_(state), operation_(std::move(operation)), start_(std::chrono::steady_clock::now()) {
-  const auto found = lastRuns().find(operation_);
+QuadraticBudget::QuadraticBudget(benchmark::State& state, std::string benchmark)
+    : state_(state), benchmark_(std::move(benchmark)), start_(std::chrono::steady_clock::now()) {
+  const auto found = lastRuns().find(benchmark_);
   if (found == lastRuns().end()) return;
   const double growth = static_cast<double>(state.range(0)) / found->second.size;
-  if (found->second.seconds * growth * growth > kSecondsPerRun) {
+  const double estimate = found->second.seconds * growth * growth;
+  if (estimate > kSecondsPerRun) {
     skipped_ = true;
-    state.SkipWithError("skipped (quadratic)");
+    const std::string reason =
+        "skipped (quadratic, one run est. " + std::to_string(std::lround(estimate)) + " s)";
+    state.SkipWithError(reason.c_str());
   }
 }
 
 QuadraticBudget::~QuadraticBudget() {
   if (skipped_ || state_.iterations() == 0) return;
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-  lastRuns()[operation_] = {static_cast<double>(state_.range(0)),
+  lastRuns()[benchmark_] = {static_cast<double>(state_.range(0)),
                             elapsed.count() / static_cast<double>(state_.iterations())};
 }
 

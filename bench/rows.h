@@ -17,13 +17,14 @@ void atEverySize(benchmark::internal::Benchmark* b);
 /// Region counts 10^2 and 10^3.
 void atSetSizes(benchmark::internal::Benchmark* b);
 
-/// Keeps our quadratic operations within the time of the whole run: a size is skipped when one
-/// run, extrapolated quadratically from the last size measured for the same operation, would
-/// take longer than kSecondsPerRun. Construct it before the timing loop and test skipped().
+/// Keeps quadratic operations (ours, and a peer's where it is one too) within the time of the
+/// whole run: a size is skipped when one run, extrapolated quadratically from the last size
+/// measured for the same benchmark, would take longer than kSecondsPerRun of wall time.
+/// Construct it before the timing loop and test skipped().
 class QuadraticBudget {
  public:
   static constexpr double kSecondsPerRun = 20.0;
-  QuadraticBudget(benchmark::State& state, std::string operation);
+  QuadraticBudget(benchmark::State& state, std::string benchmark);
   /// Records the wall time per iteration of a size that ran, for the next size's estimate.
   ~QuadraticBudget();
   QuadraticBudget(const QuadraticBudget&) = delete;
@@ -32,7 +33,7 @@ class QuadraticBudget {
 
  private:
   benchmark::State& state_;
-  std::string operation_;
+  std::string benchmark_;
   bool skipped_ = false;
   std::chrono::steady_clock::time_point start_;
 };

@@ -36,7 +36,7 @@ void boostSelfIntersects(benchmark::State& state, Generator outline) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(oursSelfIntersecting, simple, bench::starPolygon, "self-intersection")
+BENCHMARK_CAPTURE(oursSelfIntersecting, simple, bench::starPolygon, "self-intersection/ours")
     ->Name("self-intersection/ours")
     ->Apply(bench::atEverySize);
 BENCHMARK_CAPTURE(geosIsSimple, simple, bench::starPolygon)
@@ -45,7 +45,7 @@ BENCHMARK_CAPTURE(geosIsSimple, simple, bench::starPolygon)
 BENCHMARK_CAPTURE(boostSelfIntersects, simple, bench::starPolygon)
     ->Name("self-intersection/bg::intersects")
     ->Apply(bench::atEverySize);
-BENCHMARK_CAPTURE(oursSelfIntersecting, crossing, bench::crossingPolygon, "self-intersection crossing")
+BENCHMARK_CAPTURE(oursSelfIntersecting, crossing, bench::crossingPolygon, "self-intersection crossing/ours")
     ->Name("self-intersection crossing/ours")
     ->Apply(bench::atEverySize);
 BENCHMARK_CAPTURE(geosIsSimple, crossing, bench::crossingPolygon)

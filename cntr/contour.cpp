@@ -77,6 +77,9 @@ sgContour& sgContour::operator=(const sgContour& other) {
   segRectsValid_ = other.segRectsValid_;
   segRects_ = other.segRects_;
   validLine_ = other.validLine_;
+  edgeScanned_ = other.edgeScanned_;
+  edgeGridValid_ = other.edgeGridValid_;
+  edgeGrid_ = other.edgeGrid_;  // immutable, so shared rather than copied
   medianFeatureSizeValid_ = other.medianFeatureSizeValid_;
   medianFeatureSizeCache_ = other.medianFeatureSizeCache_;
   copyOwnedCache(vertexGridCache_, other.vertexGridCache_);
@@ -198,6 +201,9 @@ void sgContour::cleanCacheInfo() {
   lineSegsValid_ = false;
   linesValid_ = false;
   segRectsValid_ = false;
+  edgeScanned_ = false;
+  edgeGridValid_ = false;
+  edgeGrid_.reset();
   medianFeatureSizeValid_ = false;
 }
 

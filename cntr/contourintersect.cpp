@@ -7,12 +7,9 @@
 #include "cntr/contour.h"
 #include "edgegrid.h"
 #include "edgewalk.h"
+#include "segmentreach.h"
 
-namespace {
-
-/// Distance within which a point counts as lying on a segment, and an edge as touching an end
-/// of the query segment: well above the rounding of a computed crossing, well below a pixel.
-constexpr double kOnSegment = 1e-6;
+namespace sgcntr {
 
 struct Crossing {
   sgVector<2> position;
@@ -20,7 +17,15 @@ struct Crossing {
   double key;  // position along the query segment, (X - a) . (b - a)
 };
 
-sgRect pointRect(const sgVector<2>& p) { return sgRect(p, sgVector<2>(0.0, 0.0)); }
+}  // namespace sgcntr
+
+namespace {
+
+using sgcntr::Crossing;
+
+/// Distance within which a point counts as lying on a segment, and an edge as touching an end
+/// of the query segment: well above the rounding of a computed crossing, well below a pixel.
+constexpr double kOnSegment = 1e-6;
 
 /// Orders the crossings along the segment. A crossing at a vertex is found on both edges that
 /// meet there with (nearly) equal keys; this exchange sort fixes their order independently of
@@ -32,33 +37,41 @@ void sortAlongSegment(std::vector<Crossing>& crossings) {
       if (crossings[j].key < crossings[i].key) std::swap(crossings[i], crossings[j]);
 }
 
-/// Installs a grid over the edges for the lifetime of one query that tests many segments against
-/// an unchanged contour, unless an enclosing query already did; removes it again on exit, even by
-/// an exception, so that no later change of the contour can meet a stale grid.
-class EdgeGridScope {
- public:
-  EdgeGridScope(std::shared_ptr<const sgcntr::EdgeGrid>& slot, const std::vector<sgRect>& rects,
-                const std::vector<bool>& valid)
-      : slot_(slot), owner_(!slot) {
-    if (owner_) slot_ = sgcntr::EdgeGrid::build(rects, valid);
-  }
-  ~EdgeGridScope() {
-    if (owner_) slot_.reset();
-  }
-  EdgeGridScope(const EdgeGridScope&) = delete;
-  EdgeGridScope& operator=(const EdgeGridScope&) = delete;
-
- private:
-  std::shared_ptr<const sgcntr::EdgeGrid>& slot_;
-  bool owner_;
+/// Per-thread buffers of the segment query, so that the many short queries of a trace or a
+/// self-intersection test allocate nothing. Safe because nothing called while a buffer is in use
+/// runs another segment query, and one object is used by one thread at a time.
+struct QueryBuffers {
+  std::vector<int> edges;
+  std::vector<Crossing> crossings;
 };
+
+QueryBuffers& queryBuffers() {
+  thread_local QueryBuffers buffers;
+  return buffers;
+}
 
 }  // namespace
 
-void sgContour::candidateEdges(const sgRect& box, std::vector<int>& edges) const {
+const sgcntr::EdgeGrid* sgContour::edgeIndex() const {
+  if (!edgeGridValid_) {
+    // An index pays only when it is used again: the first query after a change scans the edges,
+    // the second one builds it.
+    if (!edgeScanned_) {
+      edgeScanned_ = true;
+      return nullptr;
+    }
+    edgeGrid_ = sgcntr::EdgeGrid::build(segRects_, validLine_);
+    edgeGridValid_ = true;
+  }
+  return edgeGrid_.get();
+}
+
+void sgContour::candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) const {
   computeLineSegs();
+  const sgcntr::SegmentReach reach(seg);
   const std::size_t first = edges.size();
-  if (!edgeGrid_ || !edgeGrid_->appendCandidates(box, edges)) {
+  const sgcntr::EdgeGrid* grid = edgeIndex();
+  if (!grid || !grid->appendCandidates(reach, edges)) {
     for (std::size_t k = 0; k < segRects_.size(); ++k) edges.push_back(static_cast<int>(k));
   }
   // Both paths end in the same exact test, so the grid only saves work and never changes which
@@ -66,24 +79,24 @@ void sgContour::candidateEdges(const sgRect& box, std::vector<int>& edges) const
   std::size_t kept = first;
   for (std::size_t i = first; i < edges.size(); ++i) {
     const auto k = static_cast<std::size_t>(edges[i]);
-    if (validLine_[k] && sgcntr::rectsOverlap(segRects_[k], box)) edges[kept++] = edges[i];
+    if (validLine_[k] && reach.mayMeet(segRects_[k])) edges[kept++] = edges[i];
   }
   edges.resize(kept);
 }
 
-std::vector<sgVector<2>> sgContour::intersections(const sgLineSeg& seg, std::vector<int>& segmentIndices,
-                                                  bool endPoints) const {
+void sgContour::collectCrossings(const sgLineSeg& seg, bool endPoints,
+                                 std::vector<Crossing>& crossings) const {
   checkEmptyContour();
-  segmentIndices.clear();
+  crossings.clear();
   const sgVector<2> a = seg.p1(), b = seg.p2();
-  const sgLine segLine = seg.line();
-  const sgRect segBox = pointRect(a).enclose(pointRect(b));
+  const sgcntr::SegmentReach reach(seg);
   // The cached bounding box turns away a far segment before any edge is looked at.
-  if (!sgcntr::rectsOverlap(encloseRect(sgXform<2>()), segBox)) return {};
+  if (!sgcntr::rectsOverlap(encloseRect(sgXform<2>()), reach.box())) return;
 
-  std::vector<int> edges;
-  candidateEdges(segBox, edges);
-  std::vector<Crossing> crossings;
+  const sgLine segLine = seg.line();
+  std::vector<int>& edges = queryBuffers().edges;
+  edges.clear();
+  candidateEdges(seg, edges);
   const sgVector<2> direction = b - a;
   for (const int k : edges) {
     const sgLineSeg& edge = lineSegs_[static_cast<std::size_t>(k)];
@@ -96,27 +109,42 @@ std::vector<sgVector<2>> sgContour::intersections(const sgLineSeg& seg, std::vec
     if (edge.distToPoint(x) < kOnSegment && seg.distToPoint(x) < kOnSegment)
       crossings.push_back({x, k, (x - a) * direction});
   }
-  sortAlongSegment(crossings);
+}
 
+std::vector<sgVector<2>> sgContour::intersections(const sgLineSeg& seg, std::vector<int>& segmentIndices,
+                                                  bool endPoints) const {
+  checkEmptyContour();
+  segmentIndices.clear();
+  return orderedCrossings(seg, endPoints, &segmentIndices);
+}
+
+std::vector<sgVector<2>> sgContour::orderedCrossings(const sgLineSeg& seg, bool endPoints,
+                                                     std::vector<int>* segmentIndices) const {
+  std::vector<Crossing>& crossings = queryBuffers().crossings;
+  collectCrossings(seg, endPoints, crossings);
+  sortAlongSegment(crossings);
   std::vector<sgVector<2>> positions;
   positions.reserve(crossings.size());
-  segmentIndices.reserve(crossings.size());
-  for (const Crossing& c : crossings) {
-    positions.push_back(c.position);
-    segmentIndices.push_back(c.edge);
+  for (const Crossing& c : crossings) positions.push_back(c.position);
+  if (segmentIndices) {
+    segmentIndices->reserve(crossings.size());
+    for (const Crossing& c : crossings) segmentIndices->push_back(c.edge);
   }
   return positions;
 }
 
+std::size_t sgContour::crossingCount(const sgLineSeg& seg, bool endPoints) const {
+  std::vector<Crossing>& crossings = queryBuffers().crossings;
+  collectCrossings(seg, endPoints, crossings);
+  return crossings.size();
+}
+
 std::vector<sgVector<2>> sgContour::intersections(const sgLineSeg& seg, bool endPoints) const {
-  std::vector<int> unusedIndices;
-  return intersections(seg, unusedIndices, endPoints);
+  return orderedCrossings(seg, endPoints, nullptr);
 }
 
 std::vector<sgVector<2>> sgContour::intersections(const sgContour& other) const {
   checkEmptyContour();
-  computeLineSegs();
-  const EdgeGridScope grid(edgeGrid_, segRects_, validLine_);
   std::vector<sgVector<2>> result;
   sgcntr::forEachEdge(other.points(), other.isClosed(), [&](const sgVector<2>& p, const sgVector<2>& c) {
     const std::vector<sgVector<2>> part = intersections(sgLineSeg(p, c), true);
@@ -129,14 +157,13 @@ bool sgContour::isSelfIntersecting() const {
   if (points_.empty()) return false;
   if (selfIntersectingValid_) return selfIntersectingResult_;
   computeLineSegs();
-  const EdgeGridScope grid(edgeGrid_, segRects_, validLine_);
   bool crossing = false;
   // endPoints false leaves out the edge itself and its two neighbours, which always meet it at
   // the shared vertices; any other edge met by it is a real self-intersection.
   for (std::size_t k = 0; k < lineSegs_.size() && !crossing; ++k) {
     if (!validLine_[k]) continue;
     const sgLineSeg edge = lineSegs_[k];
-    crossing = !intersections(edge, false).empty();
+    crossing = crossingCount(edge, false) > 0;
   }
   selfIntersectingResult_ = crossing;
   selfIntersectingValid_ = true;

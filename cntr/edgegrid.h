@@ -1,16 +1,14 @@
 #pragma once
-// A uniform grid over the bounding rectangles of a contour's edges, so that a query box meets
-// only the edges filed in the cells it covers instead of every edge of the contour.
+// A uniform grid over the bounding rectangles of a contour's edges, so that a segment query meets
+// only the edges filed in the cells along the segment instead of every edge of the contour.
+#include <array>
 #include <memory>
 #include <vector>
 
 #include "lynstd/shapes.h"
+#include "segmentreach.h"
 
 namespace sgcntr {
-
-/// Whether two closed rectangles overlap; touching counts. Exact comparisons, so a NaN
-/// coordinate never separates them.
-bool rectsOverlap(const sgRect& a, const sgRect& b);
 
 class EdgeGrid {
  public:
@@ -22,26 +20,30 @@ class EdgeGrid {
   static std::shared_ptr<const EdgeGrid> build(const std::vector<sgRect>& rects,
                                                const std::vector<bool>& valid);
 
-  /// Appends, ascending and without repeats, a superset of the edges whose rectangle overlaps
-  /// `box`. False (nothing appended) when the box has no finite extent; the caller must then
-  /// look at every edge.
-  bool appendCandidates(const sgRect& box, std::vector<int>& edges) const;
+  /// Appends, ascending and without repeats, a superset of the edges whose rectangle
+  /// `reach.mayMeet`. False (nothing appended) when the segment has no finite extent; the caller
+  /// must then look at every edge.
+  bool appendCandidates(const SegmentReach& reach, std::vector<int>& edges) const;
 
  private:
   struct CellRange {
     long first, last;
   };
-  CellRange columnsOf(double lo, double hi) const;
-  CellRange rowsOf(double lo, double hi) const;
+  /// The cells along `axis` (0: columns, 1: rows) that values in [lo, hi] fall in.
+  CellRange cellsOf(int axis, double lo, double hi) const;
+  void appendCell(long column, long row, std::vector<int>& edges) const;
 
-  double originX_ = 0.0, originY_ = 0.0;
-  double cellWidth_ = 1.0, cellHeight_ = 1.0;
-  long columns_ = 1, rows_ = 1;
+  std::array<double, 2> origin_{0.0, 0.0};
+  std::array<double, 2> cellSize_{1.0, 1.0};
+  std::array<long, 2> cellCount_{1, 1};
+  // Largest absolute coordinate of a filed rectangle: bounds the reach of any query.
+  double magnitude_ = 0.0;
   // Compressed cell lists: the edges of cell c are cellEdges_[cellStart_[c] .. cellStart_[c+1]),
   // ascending because edges are filed in edge order.
   std::vector<std::size_t> cellStart_;
   std::vector<int> cellEdges_;
-  // Edges whose rectangle has no finite extent cannot be filed; every query returns them.
+  // Edges whose rectangle has no finite extent or covers too many cells are not filed; every
+  // query returns them.
   std::vector<int> unfiled_;
 };
 

@@ -1,10 +1,10 @@
 // Region area, centre of mass, inertia, the inside test, nearest points and intersections.
 #include <algorithm>
-#include <cmath>
-#include <numbers>
+#include <optional>
 
 #include "cntr/moments.h"
 #include "cntr/region.h"
+#include "probedirection.h"
 
 namespace {
 
@@ -48,20 +48,6 @@ std::vector<sgVector<2>> collectFromBoundaries(const sgContour& outer, const Hol
     result.insert(result.end(), more.begin(), more.end());
   }
   return result;
-}
-
-// Direction of a ray from the point that passes in the middle of the first angular gap between
-// vertices wider than pi / n, so that it stays clear of the vertices; (1, 0) when no gap is.
-sgVector<2> chooseProbeDirection(std::vector<double>& angles, std::size_t vertexCount) {
-  const double step = std::numbers::pi / static_cast<double>(vertexCount);
-  std::sort(angles.begin(), angles.end());
-  const std::size_t m = angles.size();
-  for (std::size_t i = 0; i < m; ++i) {
-    const std::size_t j = (i + 1 == m) ? 0 : i + 1;
-    const double gap = sgRadian(angles[j] - angles[i]).norm().toDouble();
-    if (gap > step) return sgVector<2>(1.0, sgRadian(angles[i] + 0.5 * gap));
-  }
-  return sgVector<2>(1.0, 0.0);
 }
 
 }  // namespace
@@ -113,22 +99,18 @@ sgMatrix<2> sgRegion::inertiaMatrix(bool considerHoles) const {
   return inertiaOuter_;
 }
 
+// The probe ray passes through the middle of the first angular gap between the vertices wider
+// than pi / n, so that it stays clear of them.
 long sgRegion::insideCount(const sgVector<2>& point, bool twoWay) const {
   if (!encloseRect(sgXform<2>::I).within(point)) return 0;
-  std::vector<double> angles;
-  angles.reserve(points().size());
-  for (const sgVector<2>& vertex : points()) {
-    const sgVector<2> d = vertex - point;
-    if (d.len() <= kOnVertexTolerance) return 1;
-    angles.push_back(d.angle().norm().toDouble());
-  }
-  const sgVector<2> direction = chooseProbeDirection(angles, points().size());
+  const std::optional<sgVector<2>> direction = sgcntr::probeDirection(points(), point, kOnVertexTolerance);
+  if (!direction) return 1;
   const auto countCrossings = [&](const sgVector<2>& dir) {
     const double reach = 2.0 * encloseCircle(sgContourDefs::eApproximate).radius();
-    return static_cast<long>(sgContour::intersections(sgLineSeg(point, point + dir * reach), false).size());
+    return static_cast<long>(crossingCount(sgLineSeg(point, point + dir * reach), false));
   };
-  const long count = countCrossings(direction);
-  return twoWay ? std::min(count, countCrossings(-direction)) : count;
+  const long count = countCrossings(*direction);
+  return twoWay ? std::min(count, countCrossings(-*direction)) : count;
 }
 
 bool sgRegion::inside(const sgVector<2>& point, bool considerHoles) const {

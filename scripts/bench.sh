@@ -20,7 +20,7 @@ model=$(lscpu | grep 'Model name' | sed 's/^Model name: *//')
   echo "iteration; growth is log(t2/t1) / log(n2/n1) of our time from the previous size (1 is"
   echo "linear; n log n from 10^4 to 10^5 is about 1.1). Sizes are vertices, or squares for the"
   echo "squares row; \"skipped (quadratic)\" marks a size whose one run, extrapolated from the"
-  echo "previous size, would exceed 20 s."
+  echo "previous size, would exceed 20 s of wall time (the estimate is shown)."
   echo
   echo "$table"
 } >bench/RESULTS.md

@@ -14,7 +14,8 @@
 class sgRegion;
 namespace sgcntr {
 class EdgeGrid;
-}
+struct Crossing;
+}  // namespace sgcntr
 
 /// Orders transforms by their six numbers: translation x, translation y, then the matrix
 /// elements (0,0), (0,1), (1,0), (1,1), each compared as a double. Keys of the rectangle caches.
@@ -150,9 +151,11 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   /// Crossings with the segment as the public form, plus the index of the edge of each.
   std::vector<sgVector<2>> intersections(const sgLineSeg& seg, std::vector<int>& segmentIndices,
                                          bool endPoints) const;
-  /// The only place that chooses which edges a query box can meet: appends, in ascending edge
-  /// order, every valid edge whose bounding rectangle overlaps `box`.
-  void candidateEdges(const sgRect& box, std::vector<int>& edges) const;
+  /// The only place that chooses which edges a segment can meet: appends, in ascending edge
+  /// order, every valid edge whose bounding rectangle overlaps the segment's bounding box and
+  /// does not lie wholly on one side of the segment's line, farther than a few 1e-6 from it
+  /// (such an edge can give no crossing). Uses the edge index once it is built.
+  void candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) const;
   /// Calls mutating_() when the persistence base's notification flag is set.
   void notifyMutation();
   void dispatchSerialize(sgArchive& ar) override;
@@ -166,6 +169,16 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
 
   static sgPersistent* make();
   static sg_Instantiator sExemplar;
+
+  /// The crossings with the segment, in edge order (emptied first); throws EmptyContour.
+  void collectCrossings(const sgLineSeg& seg, bool endPoints, std::vector<sgcntr::Crossing>& crossings) const;
+  /// The positions ordered along the segment and, when asked for, their edge indices appended.
+  std::vector<sgVector<2>> orderedCrossings(const sgLineSeg& seg, bool endPoints,
+                                            std::vector<int>* segmentIndices) const;
+  /// How many crossings intersections(seg, endPoints) reports, without ordering or copying them.
+  std::size_t crossingCount(const sgLineSeg& seg, bool endPoints) const;
+  /// The edge grid, or null while a linear scan is cheaper (see edgeGrid_).
+  const sgcntr::EdgeGrid* edgeIndex() const;
 
   unsigned long label_ = 0;
   bool closed_ = true;
@@ -194,9 +207,11 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable bool segRectsValid_ = false;
   mutable std::vector<sgRect> segRects_;
   mutable std::vector<bool> validLine_;
-  // Spatial index over segRects_ that candidateEdges consults while one query runs many
-  // segment tests on an unchanged contour (isSelfIntersecting, intersections(other)); null
-  // otherwise, so it can never outlive the edge caches it was built from.
+  // Spatial index over segRects_ for candidateEdges. It is built on the second segment query
+  // after a change (a single query scans faster than it builds) and stays null when the edges
+  // are too few to pay for it. Immutable once built, so copies share it.
+  mutable bool edgeScanned_ = false;
+  mutable bool edgeGridValid_ = false;
   mutable std::shared_ptr<const sgcntr::EdgeGrid> edgeGrid_;
   mutable bool medianFeatureSizeValid_ = false;
   mutable double medianFeatureSizeCache_ = 0.0;

@@ -162,8 +162,9 @@ TEST(ContourSegmentCrossings, FewerThanTwoVerticesThrowEmptyContour) {
 TEST(ContourCandidateEdges, AppendsValidOverlappingEdgesInAscendingOrder) {
   const ProbeContour square({V(0, 0), V(4, 0), V(4, 0), V(4, 4), V(0, 4)});
   std::vector<int> edges = {99};
-  // The box touches edge 3 (x = 4) only at its border; touching counts. Edge 2 is zero-length.
-  square.candidateEdges(sgRect(V(3, -1), V(1, 2)), edges);
+  // The segment's box touches edge 3 (x = 4) only at its border; touching counts. Edge 2 is
+  // zero-length.
+  square.candidateEdges(sgLineSeg(V(3, -1), V(4, 1)), edges);
   EXPECT_EQ(edges, (std::vector<int>{99, 1, 3}));
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <stdexcept>
 #include <vector>
 
 #include "lynstd/lynstd.h"
@@ -349,6 +350,35 @@ TEST(Rect, NaNPropagatesThroughEncloseAndIsNeverWithin) {
   EXPECT_FALSE(r.within(V(0.0, 0.0)));
   EXPECT_FALSE(sgRect(V(0.0, 0.0), V(1.0, 1.0)).within(V(kNaN, 0.5)));
 }
+
+// ---- Simple shapes -----------------------------------------------------------------------------
+
+TEST(Shapes, EllipseFromCircleAndFromGeometry) {
+  const sgEllipse e(sgCircle(V(1.0, 2.0), 3.0));
+  EXPECT_EQ(e.center(), V(1.0, 2.0));
+  EXPECT_EQ(e.r1(), 3.0);
+  EXPECT_EQ(e.r2(), 3.0);
+  EXPECT_EQ(e.rotation(), sgRadian(0.0));
+  sgEllipse::sgEllipseGeom g;
+  g.center = V(-1.0, 0.5);
+  g.r1 = 4.0;
+  g.r2 = 1.0;
+  g.rotation = sgRadian(0.25);
+  EXPECT_EQ(sgEllipse(g).geom().r1, 4.0);
+  EXPECT_EQ(sgEllipse(g).rotation(), sgRadian(0.25));
+  EXPECT_EQ(sgEllipse().r1(), 0.0);
+}
+
+TEST(Shapes, PolygonIndexingIsChecked) {
+  const sgPolygon poly({V(0, 0), V(1, 0), V(0, 1)}, sgPolygon::eNonZeroWinding);
+  EXPECT_EQ(poly.size(), 3);
+  EXPECT_EQ(poly[2], V(0, 1));
+  EXPECT_EQ(poly.fillMode(), sgPolygon::eNonZeroWinding);
+  EXPECT_THROW(poly[3], std::out_of_range);
+  EXPECT_THROW(poly[-1], std::out_of_range);
+}
+
+TEST(Shapes, PointDistance) { EXPECT_DOUBLE_EQ(sgPoint(V(1.0, 1.0)).distToPoint(V(4.0, 5.0)), 5.0); }
 
 // ---- Angles ------------------------------------------------------------------------------------
 

@@ -1,0 +1,452 @@
+// The edge index, the edge screening by the segment's line, the partial probe-gap search and the
+// reused query buffers must leave every result bit for bit as the plain algorithms give it. The
+// plain algorithms are written out here (every edge scanned, every angle sorted) and compared
+// with the library on random contours and regions: positions with ==, indices and order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <optional>
+#include <random>
+#include <set>
+#include <tuple>
+#include <vector>
+
+#include "cntr/region.h"
+#include "probedirection.h"
+
+using V = sgVector<2>;
+using Points = std::vector<V>;
+
+/// Reaches the inside count, which the library keeps private.
+class sgRegionTestAccess {
+ public:
+  static long insideCount(const sgRegion& region, const V& p, bool twoWay) {
+    return region.insideCount(p, twoWay);
+  }
+};
+
+namespace {
+
+constexpr double kTol = 1e-6;
+
+class ProbeContour : public sgContour {
+ public:
+  using sgContour::candidateEdges;
+  using sgContour::intersections;
+  using sgContour::lineSegs;
+  using sgContour::sgContour;
+  using sgContour::validLine;
+};
+
+class ProbeRegion : public sgRegion {
+ public:
+  // The virtual base is built by the most derived class, so it gets the points here.
+  explicit ProbeRegion(const Points& points)
+      : sgContour(points, true, 0), sgRegion(points, sgContourDefs::eIgnore) {}
+  using sgContour::intersections;
+  using sgContour::lineSegs;
+  using sgContour::medianFeatureSize;
+  using sgContour::validLine;
+};
+
+// ---- the plain algorithms -----------------------------------------------------------------------
+
+sgRect pointRect(const V& p) { return sgRect(p, V(0.0, 0.0)); }
+
+bool overlap(const sgRect& a, const sgRect& b) {
+  return !(a.x() + a.width() < b.x() || b.x() + b.width() < a.x() || a.y() + a.height() < b.y() ||
+           b.y() + b.height() < a.y());
+}
+
+/// Every edge screened by its rectangle only, then the crossing tests and the exchange sort.
+template <class C>
+Points plainCrossings(const C& c, const sgLineSeg& seg, bool endPoints, std::vector<int>& indices) {
+  indices.clear();
+  const V a = seg.p1(), b = seg.p2();
+  const sgRect box = pointRect(a).enclose(pointRect(b));
+  if (!overlap(c.encloseRect(sgXform<2>()), box)) return {};
+  const sgLine line = seg.line();
+  struct Record {
+    V x;
+    int edge;
+    double key;
+  };
+  std::vector<Record> records;
+  const std::vector<sgLineSeg>& edges = c.lineSegs();
+  for (std::size_t k = 0; k < edges.size(); ++k) {
+    if (!c.validLine()[k]) continue;
+    const sgLineSeg& e = edges[k];
+    if (!overlap(pointRect(e.p1()).enclose(pointRect(e.p2())), box)) continue;
+    const sgLine el = e.line();
+    if (el.isParallel(line)) continue;
+    if (!endPoints && (e.distToPoint(a) <= kTol || e.distToPoint(b) <= kTol)) continue;
+    const V x = el.intersect(line).position();
+    if (e.distToPoint(x) < kTol && seg.distToPoint(x) < kTol)
+      records.push_back({x, static_cast<int>(k), (x - a) * (b - a)});
+  }
+  for (std::size_t i = 0; i + 1 < records.size(); ++i)
+    for (std::size_t j = i + 1; j < records.size(); ++j)
+      if (records[j].key < records[i].key) std::swap(records[i], records[j]);
+  Points positions;
+  for (const Record& r : records) {
+    positions.push_back(r.x);
+    indices.push_back(r.edge);
+  }
+  return positions;
+}
+
+template <class C>
+Points plainCrossings(const C& c, const sgLineSeg& seg, bool endPoints) {
+  std::vector<int> unused;
+  return plainCrossings(c, seg, endPoints, unused);
+}
+
+template <class C>
+bool plainSelfIntersecting(const C& c) {
+  for (std::size_t k = 0; k < c.lineSegs().size(); ++k)
+    if (c.validLine()[k] && !plainCrossings(c, c.lineSegs()[k], false).empty()) return true;
+  return false;
+}
+
+Points plainCrossingsWith(const ProbeContour& c, const sgContour& other) {
+  Points result;
+  const Points& q = other.points();
+  const std::size_t n = q.size();
+  if (n == 0) return result;
+  std::size_t previous = other.isClosed() ? n - 1 : 0;
+  for (std::size_t i = other.isClosed() ? 0 : 1; i < n; ++i) {
+    const Points part = plainCrossings(c, sgLineSeg(q[previous], q[i]), true);
+    result.insert(result.end(), part.begin(), part.end());
+    previous = i;
+  }
+  return result;
+}
+
+/// Every angle computed and sorted, the gaps searched from the smallest angle.
+std::optional<V> plainProbeDirection(const Points& vertices, const V& p) {
+  std::vector<double> angles;
+  for (const V& v : vertices) {
+    const V d = v - p;
+    if (d.len() <= kTol) return std::nullopt;
+    angles.push_back(d.angle().norm().toDouble());
+  }
+  const double step = std::numbers::pi / static_cast<double>(vertices.size());
+  std::sort(angles.begin(), angles.end());
+  for (std::size_t i = 0; i < angles.size(); ++i) {
+    const std::size_t j = (i + 1 == angles.size()) ? 0 : i + 1;
+    const double gap = sgRadian(angles[j] - angles[i]).norm().toDouble();
+    if (gap > step) return V(1.0, sgRadian(angles[i] + 0.5 * gap));
+  }
+  return V(1.0, 0.0);
+}
+
+long plainInsideCount(const ProbeRegion& r, const V& p, bool twoWay) {
+  if (!r.encloseRect(sgXform<2>::I).within(p)) return 0;
+  const std::optional<V> u = plainProbeDirection(r.points(), p);
+  if (!u) return 1;
+  const double reach = 2.0 * r.encloseCircle(sgContourDefs::eApproximate).radius();
+  const auto count = [&](const V& dir) {
+    return static_cast<long>(plainCrossings(r, sgLineSeg(p, p + dir * reach), false).size());
+  };
+  const long forward = count(*u);
+  return twoWay ? std::min(forward, count(-*u)) : forward;
+}
+
+/// The regularization's start-edge search and outline trace on the plain queries; empty when
+/// no start edge qualifies or the walk repeats a state without returning.
+std::optional<Points> plainRegularize(const ProbeRegion& r) {
+  const Points& p = r.points();
+  if (!plainSelfIntersecting(r)) return p;
+  const long n = static_cast<long>(p.size());
+  const double eps = 0.01 * r.medianFeatureSize();
+  long s = 0;
+  for (; s + 1 < n; ++s) {
+    const V mid = (p[s] + p[s + 1]) * 0.5;
+    const V u = (p[s] - p[s + 1]).unit();
+    const V offset = V(-u.y(), u.x()) * eps;
+    if (plainCrossings(r, sgLineSeg(mid + offset, mid - offset), true).size() == 1 &&
+        plainCrossings(r, sgLineSeg(p[s], p[s + 1]), true).size() == 2 &&
+        (plainInsideCount(r, mid + offset, true) == 0 || plainInsideCount(r, mid - offset, true) == 0))
+      break;
+  }
+  if (s + 1 >= n) return std::nullopt;
+  const auto wrap = [n](long i) { return i < 0 ? i + n : (i >= n ? i - n : i); };
+  V cur = p[s];
+  long j = s + 1;
+  bool forward = true;
+  Points out;
+  std::set<std::tuple<double, double, long, bool>> seen;
+  std::vector<int> crossed;
+  for (long step = 0; step == 0 || cur != p[s]; ++step) {
+    if (step >= 2 * n * (n + 1) || !seen.emplace(cur.x(), cur.y(), j, forward).second) return std::nullopt;
+    const V target = p[wrap(forward ? j : j - 1)];
+    const Points crossings = plainCrossings(r, sgLineSeg(cur, target), false, crossed);
+    if (crossings.empty()) {
+      cur = target;
+      j = wrap(forward ? j + 1 : j - 1);
+    } else {
+      cur = crossings.front();
+      j = crossed.front();
+      forward = !forward;
+    }
+    out.push_back(cur);
+  }
+  return out;
+}
+
+// ---- random inputs ------------------------------------------------------------------------------
+
+using Rng = std::mt19937_64;
+
+int randomSize(Rng& rng, int largest) {
+  // Log-uniform from 3: most contours small, some large enough for the edge index.
+  std::uniform_real_distribution<double> logSize(std::log(3.0), std::log(static_cast<double>(largest)));
+  return static_cast<int>(std::lround(std::exp(logSize(rng))));
+}
+
+/// Integer coordinates in a small square: ties, collinear edges and crossings everywhere; some
+/// vertices repeated (zero-length edges) and some straight runs.
+Points integerOutline(Rng& rng, int n) {
+  const int side = std::max(4, static_cast<int>(std::sqrt(static_cast<double>(n))) * 3);
+  std::uniform_int_distribution<int> coordinate(0, side);
+  std::uniform_int_distribution<int> kind(0, 9);
+  Points points;
+  while (static_cast<int>(points.size()) < n) {
+    const int k = kind(rng);
+    if (k == 0 && !points.empty()) {
+      points.push_back(points.back());
+    } else if (k == 1 && !points.empty()) {
+      const V delta(coordinate(rng) % 3 - 1, coordinate(rng) % 3 - 1);
+      for (int i = 0; i < 3 && static_cast<int>(points.size()) < n; ++i)
+        points.push_back(points.back() + delta);
+    } else {
+      points.emplace_back(coordinate(rng), coordinate(rng));
+    }
+  }
+  return points;
+}
+
+/// A simple star-shaped polygon with real coordinates, optionally with a few crossing twists.
+Points starOutline(Rng& rng, int n, bool twisted) {
+  std::uniform_real_distribution<double> radius(50.0, 100.0);
+  Points points;
+  for (int i = 0; i < n; ++i) {
+    const double a = 2.0 * std::numbers::pi * i / n;
+    const double r = radius(rng);
+    points.emplace_back(r * std::cos(a), r * std::sin(a));
+  }
+  if (twisted) {
+    for (int i = 1; i + 2 < n; i += 17)
+      std::swap(points[static_cast<std::size_t>(i)], points[static_cast<std::size_t>(i + 1)]);
+  }
+  return points;
+}
+
+Points randomOutline(Rng& rng, int n) {
+  switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
+    case 0:
+      return integerOutline(rng, n);
+    case 1:
+      return starOutline(rng, n, false);
+    default:
+      return starOutline(rng, n, true);
+  }
+}
+
+/// Query points: vertices, edge midpoints, points next to vertices, and anywhere around.
+V randomPoint(Rng& rng, const Points& outline) {
+  std::uniform_int_distribution<std::size_t> pick(0, outline.size() - 1);
+  std::uniform_real_distribution<double> spread(-1.2, 1.2);
+  double extent = 1.0;
+  for (const V& v : outline) extent = std::max({extent, std::fabs(v.x()), std::fabs(v.y())});
+  switch (std::uniform_int_distribution<int>(0, 4)(rng)) {
+    case 0:
+      return outline[pick(rng)];
+    case 1:
+      return (outline[pick(rng)] + outline[pick(rng)]) * 0.5;
+    case 2:
+      return outline[pick(rng)] + V(std::ldexp(1.0, -40), -std::ldexp(1.0, -60));
+    case 3:
+      return V(std::round(spread(rng) * extent), std::round(spread(rng) * extent));
+    default:
+      return V(spread(rng) * extent, spread(rng) * extent);
+  }
+}
+
+void expectSameCrossings(const Points& actual, const std::vector<int>& actualEdges, const Points& expected,
+                         const std::vector<int>& expectedEdges) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    EXPECT_EQ(actual[i].x(), expected[i].x()) << "crossing " << i;
+    EXPECT_EQ(actual[i].y(), expected[i].y()) << "crossing " << i;
+  }
+  EXPECT_EQ(actualEdges, expectedEdges);
+}
+
+void expectSamePoints(const Points& actual, const Points& expected) {
+  expectSameCrossings(actual, {}, expected, {});
+}
+
+/// Segment queries of every kind against one contour, each compared with the plain scan.
+template <class C>
+void compareSegmentQueries(Rng& rng, const C& c, int count) {
+  for (int q = 0; q < count; ++q) {
+    const V a = randomPoint(rng, c.points());
+    const V b = randomPoint(rng, c.points());
+    const bool endPoints = (q % 2) == 0;
+    std::vector<int> edges, expectedEdges;
+    const Points found = c.intersections(sgLineSeg(a, b), edges, endPoints);
+    const Points expected = plainCrossings(c, sgLineSeg(a, b), endPoints, expectedEdges);
+    expectSameCrossings(found, edges, expected, expectedEdges);
+    expectSamePoints(c.intersections(sgLineSeg(a, b), endPoints), expected);
+  }
+}
+
+// ---- the tests ----------------------------------------------------------------------------------
+
+TEST(AcceleratedQueries, SegmentCrossingsAndSelfIntersectionMatchThePlainScan) {
+  Rng rng(20240611u);
+  for (int trial = 0; trial < 700; ++trial) {
+    const int n = randomSize(rng, 3000);
+    const bool closed = trial % 4 != 0;
+    const ProbeContour c(randomOutline(rng, n), closed);
+    compareSegmentQueries(rng, c, 12);
+    EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c));
+    const sgContour other(randomOutline(rng, randomSize(rng, 60)), trial % 3 != 0);
+    expectSamePoints(c.intersections(other), plainCrossingsWith(c, other));
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+}
+
+TEST(AcceleratedQueries, CandidateEdgesAreTheSameWithAndWithoutTheIndex) {
+  Rng rng(7u);
+  for (int trial = 0; trial < 200; ++trial) {
+    const ProbeContour c(randomOutline(rng, randomSize(rng, 2000)));
+    const V a = randomPoint(rng, c.points()), b = randomPoint(rng, c.points());
+    // The first query after construction scans every edge, later ones use the index.
+    std::vector<int> scanned, indexed;
+    c.candidateEdges(sgLineSeg(a, b), scanned);
+    c.candidateEdges(sgLineSeg(a, b), indexed);
+    c.candidateEdges(sgLineSeg(a, b), indexed);
+    ASSERT_EQ(indexed.size(), 2 * scanned.size());
+    EXPECT_TRUE(std::equal(scanned.begin(), scanned.end(), indexed.begin()));
+    EXPECT_TRUE(std::is_sorted(scanned.begin(), scanned.end()));
+  }
+}
+
+TEST(AcceleratedQueries, EdgesFarFromTheSegmentsLineAreNotCandidates) {
+  // A 40-gon; the segment's box covers the whole outline, its line passes near two vertices only.
+  Points ring;
+  for (int i = 0; i < 40; ++i)
+    ring.emplace_back(std::cos(i * std::numbers::pi / 20), std::sin(i * std::numbers::pi / 20));
+  const ProbeContour c(ring);
+  std::vector<int> edges;
+  c.candidateEdges(sgLineSeg(V(-1, -1), V(1, 1)), edges);
+  // The diagonal meets the edges around the vertices at 45 and 225 degrees (vertices 5 and 25).
+  EXPECT_EQ(edges, (std::vector<int>{5, 6, 25, 26}));
+}
+
+TEST(AcceleratedQueries, InsideCountsMatchThePlainSortedGapSearch) {
+  Rng rng(99u);
+  for (int trial = 0; trial < 500; ++trial) {
+    const int n = randomSize(rng, 2500);
+    const ProbeRegion r(randomOutline(rng, n));
+    for (int q = 0; q < 12; ++q) {
+      const V p = randomPoint(rng, r.points());
+      const bool twoWay = q % 2 == 1;
+      EXPECT_EQ(sgRegionTestAccess::insideCount(r, p, twoWay), plainInsideCount(r, p, twoWay));
+      EXPECT_EQ(r.inside(p, false), plainInsideCount(r, p, false) % 2 == 1);
+    }
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+}
+
+TEST(AcceleratedQueries, ProbeDirectionsMatchThePlainSortedGapSearchBitForBit) {
+  Rng rng(4242u);
+  for (int trial = 0; trial < 3000; ++trial) {
+    const int n = randomSize(rng, 400);
+    const Points outline = randomOutline(rng, n);
+    const V p = randomPoint(rng, outline);
+    const std::optional<V> found = sgcntr::probeDirection(outline, p, kTol);
+    const std::optional<V> expected = plainProbeDirection(outline, p);
+    ASSERT_EQ(found.has_value(), expected.has_value()) << "trial " << trial;
+    if (found) {
+      EXPECT_EQ(found->x(), expected->x()) << "trial " << trial;
+      EXPECT_EQ(found->y(), expected->y()) << "trial " << trial;
+    }
+  }
+}
+
+TEST(AcceleratedQueries, ProbeDirectionsAcrossTheFullTurnAndAtEqualAngles) {
+  // Directions just below a full turn normalise to 0 or to just under 2 pi; a regular polygon
+  // seen from its centre has equal gaps; collinear vertices give equal angles.
+  std::vector<Points> outlines;
+  Points nearTurn;
+  for (int i = 0; i < 50; ++i) nearTurn.emplace_back(5.0 + i, -std::ldexp(1.0, -60 + i));
+  nearTurn.emplace_back(5.0, 3.0);
+  outlines.push_back(nearTurn);
+  Points regular;
+  for (int i = 0; i < 64; ++i)
+    regular.emplace_back(std::cos(i * std::numbers::pi / 32), std::sin(i * std::numbers::pi / 32));
+  outlines.push_back(regular);
+  Points rays;
+  for (int i = 1; i <= 40; ++i) rays.emplace_back(i % 2 == 0 ? i : -i, i % 3 == 0 ? 0 : i);
+  outlines.push_back(rays);
+  for (const Points& outline : outlines) {
+    const std::optional<V> found = sgcntr::probeDirection(outline, V(0, 0), kTol);
+    const std::optional<V> expected = plainProbeDirection(outline, V(0, 0));
+    ASSERT_TRUE(found && expected);
+    EXPECT_EQ(found->x(), expected->x());
+    EXPECT_EQ(found->y(), expected->y());
+  }
+}
+
+TEST(AcceleratedQueries, RegularizationMatchesThePlainTrace) {
+  Rng rng(31337u);
+  int traced = 0;
+  for (int trial = 0; trial < 120; ++trial) {
+    const int n = randomSize(rng, trial % 2 == 0 ? 60 : 400);
+    const ProbeRegion r(trial % 2 == 0 ? integerOutline(rng, n) : starOutline(rng, n, true));
+    const std::optional<Points> expected = plainRegularize(r);
+    sgRegion result;
+    bool failed = false;
+    try {
+      r.regularize(result);
+    } catch (const sgContourDefs::BadParams&) {
+      failed = true;
+    }
+    ASSERT_EQ(failed, !expected.has_value()) << "trial " << trial;
+    if (!failed) {
+      expectSamePoints(result.points(), *expected);
+      traced += r.isSelfIntersecting() ? 1 : 0;
+    }
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+  // The comparison must have covered real traces, not only outlines that do not cross.
+  EXPECT_GT(traced, 30);
+}
+
+TEST(AcceleratedQueries, ChangesRebuildTheIndex) {
+  Rng rng(5u);
+  for (int trial = 0; trial < 40; ++trial) {
+    ProbeContour c(randomOutline(rng, 200 + trial * 10));
+    // Two queries build the index on the first outline.
+    compareSegmentQueries(rng, c, 3);
+    const bool wasSelfIntersecting = c.isSelfIntersecting();
+    ProbeContour copy(Points{});
+    copy = c;
+    c.points(randomOutline(rng, 150 + trial * 7));
+    compareSegmentQueries(rng, c, 4);
+    EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c));
+    c.isClosed(!c.isClosed());
+    compareSegmentQueries(rng, c, 4);
+    EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c));
+    // The copy keeps answering for the outline it was copied from.
+    compareSegmentQueries(rng, copy, 4);
+    EXPECT_EQ(copy.isSelfIntersecting(), wasSelfIntersecting);
+  }
+}
+
+}  // namespace
