@@ -47,6 +47,23 @@ void serializeVersionedLevel(sgArchive& ar, const void* level, std::size_t size,
   VisitMarks::setVisited(ar, level, size);
 }
 
+/// Consumes the level of the field-less base class that contours and regions had in the version 0
+/// layout: a version byte 0 (else UnknownVersion(source, number)) and the sgPersistent level.
+/// It sets no visited mark: one reader object serves every legacy record of an archive, and a
+/// mark would make the second such record of a pass skip its own base level.
+class LegacyBaseReader : public virtual sgPersistent, public virtual sgRepBase {
+ public:
+  LegacyBaseReader(const char* source, int number) : source_(source), number_(number) {}
+  void dispatchSerialize(sgArchive& ar) override {
+    passVersionZero(ar, source_, number_);
+    sgPersistent::dispatchSerialize(ar);
+  }
+
+ private:
+  const char* source_;
+  int number_;
+};
+
 /// Bytes an `sgVector<2>` occupies in an archive (two doubles): the least an element of a point
 /// vector record can take, used to refuse impossible counts before allocating.
 inline constexpr std::size_t kPointRecordBytes = 16;

@@ -4,15 +4,10 @@
 
 namespace {
 
-// Stands for the base class that contours had in the version 0 layout; its record is a version
-// byte 0 and the sgPersistent level. It sets no visited mark: one object reads the base level of
-// every version 0 contour, so a mark would make the second such contour of a pass skip its own.
-class sgContourBase : public virtual sgPersistent, public virtual sgRepBase {
+// Stands for the base class that contours had in the version 0 layout.
+class sgContourBase : public sgcntr::LegacyBaseReader {
  public:
-  void dispatchSerialize(sgArchive& ar) override {
-    sgcntr::passVersionZero(ar, "cntr/contour", 890);
-    sgPersistent::dispatchSerialize(ar);
-  }
+  sgContourBase() : LegacyBaseReader("cntr/contour", 890) {}
 };
 
 // Created on the first legacy load, destroyed at unload.

@@ -8,16 +8,10 @@
 
 namespace {
 
-// Stands for the base class that regions had in the version 0 layout; it has no fields and only
-// consumes that base's level (a version byte 0 and the sgPersistent level).
-class sgContourBase2 : public virtual sgPersistent, public virtual sgRepBase {
+// Stands for the base class that regions had in the version 0 layout.
+class sgContourBase2 : public sgcntr::LegacyBaseReader {
  public:
-  // No visited marks: the one reader object serves every legacy region of an archive, and a
-  // mark would make it skip the level of the second such region loaded in the same pass.
-  void dispatchSerialize(sgArchive& ar) override {
-    sgcntr::passVersionZero(ar, "cntr/region", 812);
-    sgPersistent::dispatchSerialize(ar);
-  }
+  sgContourBase2() : LegacyBaseReader("cntr/region", 812) {}
 };
 
 // Created on the first legacy load, destroyed when the library is unloaded.

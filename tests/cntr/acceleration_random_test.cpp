@@ -313,7 +313,10 @@ TEST(AcceleratedQueries, SegmentCrossingsAndSelfIntersectionMatchThePlainScan) {
     const bool closed = trial % 4 != 0;
     const ProbeContour c(randomOutline(rng, n), closed);
     compareSegmentQueries(rng, c, 12);
-    EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c));
+    // The plain test is quadratic on a simple outline: every size up to 1000, a sample above.
+    if (n <= 1000 || trial % 8 == 0) {
+      EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c));
+    }
     const sgContour other(randomOutline(rng, randomSize(rng, 60)), trial % 3 != 0);
     expectSamePoints(c.intersections(other), plainCrossingsWith(c, other));
     if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";

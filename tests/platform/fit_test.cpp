@@ -22,7 +22,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kPi = std::numbers::pi;
 
 /// Reproducible random numbers: the standard fixes mt19937_64's output, and the uniform and
-/// Gaussian mappings are written here so that no library-specific distribution is involved.
+/// Gaussian mappings are written here so that no library-dependent distribution is involved.
 class Random {
  public:
   explicit Random(std::uint64_t seed) : engine_(seed) {}
@@ -71,19 +71,36 @@ void expectValidHull(const Points& pts, const Points& h) {
   EXPECT_EQ(h.front(), lowest);
 }
 
-TEST(ConvexHull, SquareDropsInteriorAndEdgePoints) {
-  const Points pts = {V(1, 1), V(2, 2), V(0, 2), V(1, 0), V(2, 0), V(0, 0), V(2, 1), V(0.5, 1.5)};
-  EXPECT_EQ(hullOf(pts), (Points{V(0, 0), V(2, 0), V(2, 2), V(0, 2)}));
-}
-
-TEST(ConvexHull, StartsAtLowestXThenLowestY) {
-  const Points pts = {V(0, 1), V(3, 0), V(0, -1), V(1, 5)};
-  EXPECT_EQ(hullOf(pts), (Points{V(0, -1), V(3, 0), V(1, 5), V(0, 1)}));
-}
-
-TEST(ConvexHull, CollinearPointsGiveTheTwoExtremes) {
-  EXPECT_EQ(hullOf({V(1, 1), V(3, 3), V(0, 0), V(2, 2), V(-1, -1)}), (Points{V(-1, -1), V(3, 3)}));
-  EXPECT_EQ(hullOf({V(0, 4), V(0, 1), V(0, 3)}), (Points{V(0, 1), V(0, 4)}));
+TEST(ConvexHull, HandCasesStartAtLowestXThenYAndDropInteriorEdgeAndDuplicatePoints) {
+  struct Case {
+    const char* name;
+    Points in, hull;
+  };
+  Points repeated;
+  for (int k = 0; k < 5; ++k)
+    for (const V& p : {V(0, 0), V(4, 0), V(0, 3), V(1, 1)}) repeated.push_back(p);
+  const Case cases[] = {
+      {"square",
+       {V(1, 1), V(2, 2), V(0, 2), V(1, 0), V(2, 0), V(0, 0), V(2, 1), V(0.5, 1.5)},
+       {V(0, 0), V(2, 0), V(2, 2), V(0, 2)}},
+      {"lowest x then y", {V(0, 1), V(3, 0), V(0, -1), V(1, 5)}, {V(0, -1), V(3, 0), V(1, 5), V(0, 1)}},
+      {"collinear", {V(1, 1), V(3, 3), V(0, 0), V(2, 2), V(-1, -1)}, {V(-1, -1), V(3, 3)}},
+      {"vertical collinear", {V(0, 4), V(0, 1), V(0, 3)}, {V(0, 1), V(0, 4)}},
+      {"duplicates", repeated, {V(0, 0), V(4, 0), V(0, 3)}},
+      {"coincident", {V(2, 2), V(2, 2), V(2, 2)}, {V(2, 2)}},
+      {"empty", {}, {}},
+      {"one point", {V(5, 5)}, {V(5, 5)}},
+      {"two points", {V(5, 5), V(1, 9)}, {V(1, 9), V(5, 5)}},
+      {"non-finite ignored",
+       {V(0, 0), V(kNaN, 0), V(1, 0), V(0, kNaN), V(0, 1), V(kInf, 5), V(1, -kInf)},
+       {V(0, 0), V(1, 0), V(0, 1)}},
+      {"only NaN", {V(kNaN, kNaN)}, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(hullOf(c.in), c.hull) << c.name;
+  EXPECT_EQ(hullOf({V(0.0, 0.0), V(-0.0, -0.0)}).size(), 1u);
+  Points h = {V(9, 9), V(8, 8)};  // the output replaces what was there
+  sfConvexHull({V(0, 0), V(1, 0), V(0, 1)}, h);
+  EXPECT_EQ(h.size(), 3u);
 }
 
 TEST(ConvexHull, NearlyCollinearPointsAreDecidedExactly) {
@@ -97,33 +114,6 @@ TEST(ConvexHull, NearlyCollinearPointsAreDecidedExactly) {
   EXPECT_EQ(hullOf({d, e, f}), (Points{d, f, e}));
   // Points with x == y are exactly collinear whatever their rounding: two points remain.
   EXPECT_EQ(hullOf({V(0.1, 0.1), V(0.2, 0.2), V(0.3, 0.3)}), (Points{V(0.1, 0.1), V(0.3, 0.3)}));
-}
-
-TEST(ConvexHull, DuplicatesAreMerged) {
-  Points pts;
-  for (int k = 0; k < 5; ++k)
-    for (const V& p : {V(0, 0), V(4, 0), V(0, 3), V(1, 1)}) pts.push_back(p);
-  EXPECT_EQ(hullOf(pts), (Points{V(0, 0), V(4, 0), V(0, 3)}));
-  EXPECT_EQ(hullOf({V(2, 2), V(2, 2), V(2, 2)}), (Points{V(2, 2)}));
-  EXPECT_EQ(hullOf({V(0.0, 0.0), V(-0.0, -0.0)}).size(), 1u);
-}
-
-TEST(ConvexHull, FewerThanThreeDistinctPointsAreReturnedInOrder) {
-  EXPECT_TRUE(hullOf({}).empty());
-  EXPECT_EQ(hullOf({V(5, 5)}), (Points{V(5, 5)}));
-  EXPECT_EQ(hullOf({V(5, 5), V(1, 9)}), (Points{V(1, 9), V(5, 5)}));
-}
-
-TEST(ConvexHull, NonFinitePointsAreIgnored) {
-  const Points pts = {V(0, 0), V(kNaN, 0), V(1, 0), V(0, kNaN), V(0, 1), V(kInf, 5), V(1, -kInf)};
-  EXPECT_EQ(hullOf(pts), (Points{V(0, 0), V(1, 0), V(0, 1)}));
-  EXPECT_TRUE(hullOf({V(kNaN, kNaN)}).empty());
-}
-
-TEST(ConvexHull, OutputReplacesPreviousContent) {
-  Points h = {V(9, 9), V(8, 8)};
-  sfConvexHull({V(0, 0), V(1, 0), V(0, 1)}, h);
-  EXPECT_EQ(h.size(), 3u);
 }
 
 class ConvexHullRandom : public ::testing::TestWithParam<std::uint64_t> {};
@@ -156,34 +146,22 @@ TEST_P(ConvexHullRandom, PointsOnACircleAreAllHullVertices) {
   expectValidHull(pts, h);
 }
 
-TEST_P(ConvexHullRandom, RealPointsAreContained) {
-  Random rnd(GetParam());
-  Points pts;
-  for (int i = 0; i < 500; ++i) pts.emplace_back(rnd.gaussian(10.0), rnd.gaussian(3.0));
-  const Points h = hullOf(pts);
-  ASSERT_GE(h.size(), 3u);
-  EXPECT_EQ(h.front(),
-            *std::min_element(pts.begin(), pts.end(), [](const V& a, const V& b) { return a.x() < b.x(); }));
-  for (const V& p : pts)
-    for (std::size_t i = 0; i < h.size(); ++i) EXPECT_GE(cross(h[i], h[(i + 1) % h.size()], p), -1e-12);
-}
-
 INSTANTIATE_TEST_SUITE_P(Seeds, ConvexHullRandom, ::testing::Values(1u, 2u, 3u, 42u, 20240601u));
 
 // ---- Ellipse fit -------------------------------------------------------------------------------
 
-struct EllipseSpec {
+struct EllipseShape {
   V center;
   double r1, r2, rotation;
 };
 
-V onEllipse(const EllipseSpec& e, double t) {
+V onEllipse(const EllipseShape& e, double t) {
   const double c = std::cos(e.rotation), s = std::sin(e.rotation);
   const double x = e.r1 * std::cos(t), y = e.r2 * std::sin(t);
   return e.center + V(c * x - s * y, s * x + c * y);
 }
 
-Points sampleEllipse(const EllipseSpec& e, int n, double from = 0.0, double to = 2 * kPi) {
+Points sampleEllipse(const EllipseShape& e, int n, double from = 0.0, double to = 2 * kPi) {
   Points pts;
   for (int i = 0; i < n; ++i) pts.push_back(onEllipse(e, from + (to - from) * i / n));
   return pts;
@@ -201,7 +179,19 @@ sgEllipseFitResults fitEllipse(const Points& pts, const sgEllipseFitParams& para
   return r;
 }
 
-void expectEllipse(const sgEllipse& got, const EllipseSpec& want, double tolPos, double tolAngle) {
+sgCircleFitResults fitCircle(const Points& pts, const sgCircleFitParams& params = sgCircleFitParams()) {
+  sgCircleFitResults r;
+  sfCircleFit(params, pts, r);
+  return r;
+}
+
+Points sampleCircle(const V& c, double r, int n, double from = 0.0, double to = 2 * kPi) {
+  Points pts;
+  for (int i = 0; i < n; ++i) pts.push_back(c + V(r, sgRadian(from + (to - from) * i / n)));
+  return pts;
+}
+
+void expectEllipse(const sgEllipse& got, const EllipseShape& want, double tolPos, double tolAngle) {
   EXPECT_NEAR(got.center().x(), want.center.x(), tolPos);
   EXPECT_NEAR(got.center().y(), want.center.y(), tolPos);
   EXPECT_NEAR(got.r1(), want.r1, tolPos);
@@ -213,7 +203,7 @@ void expectEllipse(const sgEllipse& got, const EllipseSpec& want, double tolPos,
 
 struct ExactEllipseCase {
   const char* name;
-  EllipseSpec ellipse;
+  EllipseShape ellipse;
   int count;
   double tolerance;  // on centre, radii and error, relative to r1
   double angleTolerance;
@@ -229,7 +219,7 @@ TEST_P(EllipseFitExact, RecoversTheEllipseWithoutNoise) {
   EXPECT_LE(r.error, tol);
 }
 
-// Seen deviations are about 1e-16 relative, 4e-15 for the aspect ratio of 1000 (the affine
+// Seen deviations are about 1e-16 relative, 4e-15 for the axis ratio of 1000 (the affine
 // conditioning frame keeps thin ellipses exact) and 4e-12 far from the origin, where the input
 // coordinates themselves carry that rounding; the tolerances leave a factor of about 25.
 INSTANTIATE_TEST_SUITE_P(
@@ -246,28 +236,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ExactEllipseCase{"Huge", {V(1e9, 0), 4e9, 1e9, 2.0}, 60, 1e-14, 1e-14}),
     [](const ::testing::TestParamInfo<ExactEllipseCase>& info) { return std::string(info.param.name); });
 
-TEST(EllipseFit, R1IsTheMajorRadiusAndRotationItsDirection) {
+TEST(EllipseFit, R1IsTheMajorRadiusAndRotationIsNormalisedIntoHalfTurn) {
   // Given with the radii the other way round: r1 = 2 along 0.2, r2 = 5 across.
-  const sgEllipseFitResults r = fitEllipse(sampleEllipse({V(0, 0), 2, 5, 0.2}, 30));
-  expectEllipse(r.ellipse, {V(0, 0), 5, 2, 0.2 + kPi / 2}, 1e-10, 1e-10);
-}
-
-TEST(EllipseFit, RotationIsNormalisedIntoHalfTurn) {
-  const sgEllipseFitResults r = fitEllipse(sampleEllipse({V(0, 0), 5, 2, -0.4}, 30));
-  EXPECT_NEAR(r.ellipse.rotation().toDouble(), kPi - 0.4, 1e-10);
-  const sgEllipseFitResults r2 = fitEllipse(sampleEllipse({V(0, 0), 5, 2, 3 * kPi + 0.3}, 30));
-  EXPECT_NEAR(r2.ellipse.rotation().toDouble(), 0.3, 1e-10);
-}
-
-TEST(EllipseFit, CircleDataGiveEqualRadii) {
-  const sgEllipseFitResults r = fitEllipse(sampleEllipse({V(2, 3), 4, 4, 0.0}, 24));
-  EXPECT_NEAR(r.ellipse.r1(), 4.0, 1e-10);
-  EXPECT_NEAR(r.ellipse.r2(), 4.0, 1e-10);
-  EXPECT_TRUE(sfRealEq(r.ellipse.center(), V(2, 3), 1e-10));
+  expectEllipse(fitEllipse(sampleEllipse({V(0, 0), 2, 5, 0.2}, 30)).ellipse, {V(0, 0), 5, 2, 0.2 + kPi / 2},
+                1e-10, 1e-10);
+  EXPECT_NEAR(fitEllipse(sampleEllipse({V(0, 0), 5, 2, -0.4}, 30)).ellipse.rotation().toDouble(), kPi - 0.4,
+              1e-10);
+  EXPECT_NEAR(fitEllipse(sampleEllipse({V(0, 0), 5, 2, 3 * kPi + 0.3}, 30)).ellipse.rotation().toDouble(),
+              0.3, 1e-10);
+  const sgEllipseFitResults circle = fitEllipse(sampleEllipse({V(2, 3), 4, 4, 0.0}, 24));
+  EXPECT_NEAR(circle.ellipse.r1(), 4.0, 1e-10);
+  EXPECT_NEAR(circle.ellipse.r2(), 4.0, 1e-10);
+  EXPECT_TRUE(sfRealEq(circle.ellipse.center(), V(2, 3), 1e-10));
 }
 
 TEST(EllipseFit, NonFinitePointsAreIgnored) {
-  const EllipseSpec e{V(1, 1), 4, 2, 0.5};
+  const EllipseShape e{V(1, 1), 4, 2, 0.5};
   Points pts = sampleEllipse(e, 20);
   const sgEllipseFitResults clean = fitEllipse(pts);
   pts.insert(pts.begin() + 3, V(kNaN, 0));
@@ -289,7 +273,7 @@ class EllipseFitNoisy : public ::testing::TestWithParam<NoisyEllipseCase> {};
 TEST_P(EllipseFitNoisy, RecoversTheEllipseWithinStatedAccuracy) {
   // Ellipse with radii 10 and 4, 200 points, Gaussian noise of sigma 0.05 on each coordinate.
   const NoisyEllipseCase& c = GetParam();
-  const EllipseSpec e{V(20, -5), 10, 4, 0.7};
+  const EllipseShape e{V(20, -5), 10, 4, 0.7};
   const double sigma = 0.05;
   Random rnd(c.seed);
   Points pts;
@@ -313,8 +297,6 @@ TEST_P(EllipseFitNoisy, RecoversTheEllipseWithinStatedAccuracy) {
 INSTANTIATE_TEST_SUITE_P(Seeds, EllipseFitNoisy,
                          ::testing::Values(NoisyEllipseCase{1, 0, 2 * kPi, 0.03, 0.03, 0.006},
                                            NoisyEllipseCase{2, 0, 2 * kPi, 0.03, 0.03, 0.006},
-                                           NoisyEllipseCase{3, 0, 2 * kPi, 0.03, 0.03, 0.006},
-                                           NoisyEllipseCase{4, 0, 2 * kPi, 0.03, 0.03, 0.006},
                                            NoisyEllipseCase{5, 0, kPi, 0.15, 0.2, 0.01},
                                            NoisyEllipseCase{6, -1.0, 2.0, 0.5, 0.6, 0.03}));
 
@@ -326,14 +308,14 @@ class EllipseFitCriterion : public ::testing::TestWithParam<std::uint64_t> {};
 TEST_P(EllipseFitCriterion, NoNearbyConicDoesBetter) {
   Random rnd(GetParam());
   for (int trial = 0; trial < 20; ++trial) {
-    const EllipseSpec e{V(rnd.uniform(-100, 100), rnd.uniform(-100, 100)), rnd.uniform(1, 50), 0.0,
-                        rnd.uniform(0, kPi)};
-    const EllipseSpec spec{e.center, e.r1, e.r1 * rnd.uniform(0.1, 1.0), e.rotation};
+    const EllipseShape e{V(rnd.uniform(-100, 100), rnd.uniform(-100, 100)), rnd.uniform(1, 50), 0.0,
+                         rnd.uniform(0, kPi)};
+    const EllipseShape shape{e.center, e.r1, e.r1 * rnd.uniform(0.1, 1.0), e.rotation};
     const double from = rnd.uniform(0, 2 * kPi), span = rnd.uniform(1.0, 2 * kPi);
-    const double sigma = spec.r2 * rnd.uniform(0.0, 0.2);
+    const double sigma = shape.r2 * rnd.uniform(0.0, 0.2);
     Points pts;
     for (int i = 0; i < 50; ++i)
-      pts.push_back(onEllipse(spec, from + span * rnd.uniform(0, 1)) +
+      pts.push_back(onEllipse(shape, from + span * rnd.uniform(0, 1)) +
                     V(rnd.gaussian(sigma), rnd.gaussian(sigma)));
     const sgEllipseFitResults r = fitEllipse(pts);
     const fitcriterion::Frame frame = fitcriterion::frameOf(pts);
@@ -353,7 +335,7 @@ TEST_P(EllipseFitCriterion, NoNearbyConicDoesBetter) {
 INSTANTIATE_TEST_SUITE_P(Seeds, EllipseFitCriterion, ::testing::Values(1u, 2u, 3u));
 
 TEST(EllipseFit, RefinementDropsOutliers) {
-  const EllipseSpec e{V(0, 0), 8, 3, 1.1};
+  const EllipseShape e{V(0, 0), 8, 3, 1.1};
   Random rnd(11);
   Points pts;
   for (int i = 0; i < 100; ++i)
@@ -368,17 +350,13 @@ TEST(EllipseFit, RefinementDropsOutliers) {
   EXPECT_LT(refined.error, 0.02);  // measured over the kept points
 }
 
-TEST(EllipseFit, ZeroRefineIterationsIgnoreOutlierDistance) {
-  const Points pts = sampleEllipse({V(0, 0), 5, 2, 0.3}, 20);
+TEST(EllipseFit, ZeroRefineIterationsIgnoreOutlierDistanceAndTooFewKeptPointsThrow) {
+  Points pts = sampleEllipse({V(0, 0), 5, 2, 0.3}, 20);
   const sgEllipseFitResults a =
       fitEllipse(pts, sgEllipseFitParams(eFitLeastSquares, sgRadian(1.0), 0, 1e-30));
   const sgEllipseFitResults b = fitEllipse(pts);
   EXPECT_EQ(a.ellipse, b.ellipse);
   EXPECT_EQ(a.error, b.error);
-}
-
-TEST(EllipseFit, RefinementLeavingTooFewPointsThrows) {
-  Points pts = sampleEllipse({V(0, 0), 5, 2, 0.3}, 20);
   pts.push_back(V(50, 50));
   EXPECT_THROW(fitEllipse(pts, sgEllipseFitParams(eFitLeastSquares, sgRadian(0.0), 1, 1e-9)), sgFitError);
 }
@@ -406,18 +384,37 @@ TEST(EllipseFit, RefusesDegenerateInput) {
   fails(line);                                                        // collinear
   fails(Points(10, V(3, 3)));                                         // coincident
   fails({V(0, 0), V(1, 0), V(2, 0), V(3, 0), V(4, 0), V(5, 1e-20)});  // collinear within rounding
+  EXPECT_THROW(fitEllipse({V(0, 0)}), sgException);                   // the fit error's base class
+  // 1 is the only other value an sgFitMode can hold (its enumerators need one bit).
+  EXPECT_THROW(
+      fitEllipse(sampleEllipse({V(0, 0), 5, 2, 0.3}, 20), sgEllipseFitParams(static_cast<sgFitMode>(1))),
+      sgFitError);
 }
 
-TEST(EllipseFit, FitErrorIsAnSgException) { EXPECT_THROW(fitEllipse({V(0, 0)}), sgException); }
-
-TEST(EllipseFit, UnknownModeIsRefused) {
-  // 1 is the only other value an sgFitMode can hold (its enumerators need one bit).
-  const Points pts = sampleEllipse({V(0, 0), 5, 2, 0.3}, 20);
-  EXPECT_THROW(fitEllipse(pts, sgEllipseFitParams(static_cast<sgFitMode>(1))), sgFitError);
+/// Each fit of `pts` returns a finite, well-formed result or throws sgFitError.
+void expectResultOrFitError(const Points& pts) {
+  try {
+    const sgEllipseFitResults r = fitEllipse(pts);
+    EXPECT_TRUE(std::isfinite(r.ellipse.center().x()) && std::isfinite(r.ellipse.center().y()));
+    EXPECT_TRUE(std::isfinite(r.ellipse.r1()));
+    EXPECT_GE(r.ellipse.r1(), r.ellipse.r2());
+    EXPECT_GT(r.ellipse.r2(), 0.0);
+    EXPECT_GE(r.ellipse.rotation().toDouble(), 0.0);
+    EXPECT_LT(r.ellipse.rotation().toDouble(), kPi);
+    EXPECT_TRUE(r.error >= 0.0 && std::isfinite(r.error));
+  } catch (const sgFitError&) {
+  }
+  try {
+    const sgCircleFitResults r = fitCircle(pts);
+    EXPECT_TRUE(std::isfinite(r.circle.center().x()) && std::isfinite(r.circle.center().y()));
+    EXPECT_TRUE(r.circle.radius() >= 0.0 && std::isfinite(r.circle.radius()));
+    EXPECT_TRUE(r.error >= 0.0 && std::isfinite(r.error));
+  } catch (const sgFitError&) {
+  }
 }
 
 TEST(EllipseFit, PointsOnAHyperbolaGiveAnEllipseOrAFitError) {
-  // The best conic through these points is a hyperbola; the ellipse-specific fit must still give a
+  // The best conic through these points is a hyperbola; the ellipse-only fit must still give a
   // real ellipse, or refuse.
   Points pts;
   for (int i = -10; i <= 10; ++i) {
@@ -425,20 +422,13 @@ TEST(EllipseFit, PointsOnAHyperbolaGiveAnEllipseOrAFitError) {
     pts.push_back(V(std::cosh(t), std::sinh(t)));
     pts.push_back(V(-std::cosh(t), std::sinh(t)));
   }
-  try {
-    const sgEllipseFitResults r = fitEllipse(pts);
-    EXPECT_TRUE(std::isfinite(r.ellipse.center().x()) && std::isfinite(r.ellipse.center().y()));
-    EXPECT_GE(r.ellipse.r1(), r.ellipse.r2());
-    EXPECT_GT(r.ellipse.r2(), 0.0);
-    EXPECT_TRUE(std::isfinite(r.error));
-  } catch (const sgFitError&) {
-  }
+  expectResultOrFitError(pts);
 }
 
 class FitRobustness : public ::testing::TestWithParam<std::uint64_t> {};
 
-/// Random point sets of every shape (uniform clouds, clusters, near-lines, near-duplicates, huge and
-/// tiny coordinates): each fit returns a finite, well-formed result or throws sgFitError.
+/// Random point sets of every shape (clouds, near-lines, duplicates, flat clouds, short arcs; huge
+/// and tiny coordinates).
 TEST_P(FitRobustness, ArbitraryInputGivesAResultOrAFitError) {
   Random rnd(GetParam());
   for (int trial = 0; trial < 200; ++trial) {
@@ -448,80 +438,36 @@ TEST_P(FitRobustness, ArbitraryInputGivesAResultOrAFitError) {
     const long shape = rnd.integer(0, 4);
     Points pts;
     for (int i = 0; i < n; ++i) {
-      V p;
-      switch (shape) {
-        case 0:
-          p = V(rnd.uniform(-1, 1), rnd.uniform(-1, 1));
-          break;  // cloud
-        case 1: {
-          const double t = rnd.uniform(-1, 1);
-          p = V(t, 0.5 * t + rnd.gaussian(1e-9));
-          break;
-        }  // near-line
-        case 2:
-          p = V(static_cast<double>(rnd.integer(0, 2)), static_cast<double>(rnd.integer(0, 1)));
-          break;  // duplicates
-        case 3:
-          p = V(rnd.uniform(-1, 1), rnd.uniform(-1, 1) * 1e-6);
-          break;  // flat cloud
-        default:
-          p = V(std::cos(rnd.uniform(0, 0.3)), std::sin(rnd.uniform(0, 0.3)));
-          break;  // short arc
-      }
+      const double t = rnd.uniform(-1, 1), u = rnd.uniform(-1, 1);
+      const V p = shape == 0   ? V(t, u)
+                  : shape == 1 ? V(t, 0.5 * t + rnd.gaussian(1e-9))
+                  : shape == 2
+                      ? V(static_cast<double>(rnd.integer(0, 2)), static_cast<double>(rnd.integer(0, 1)))
+                  : shape == 3 ? V(t, u * 1e-6)
+                               : V(std::cos(0.15 * (t + 1)), std::sin(0.15 * (u + 1)));
       pts.push_back(offset + p * scale);
     }
-    try {
-      const sgEllipseFitResults r = fitEllipse(pts);
-      EXPECT_TRUE(std::isfinite(r.ellipse.center().x()) && std::isfinite(r.ellipse.center().y())) << trial;
-      EXPECT_TRUE(std::isfinite(r.ellipse.r1())) << trial;
-      EXPECT_GE(r.ellipse.r1(), r.ellipse.r2()) << trial;
-      EXPECT_GT(r.ellipse.r2(), 0.0) << trial;
-      EXPECT_GE(r.ellipse.rotation().toDouble(), 0.0) << trial;
-      EXPECT_LT(r.ellipse.rotation().toDouble(), kPi) << trial;
-      EXPECT_TRUE(r.error >= 0.0 && std::isfinite(r.error)) << trial;
-    } catch (const sgFitError&) {
-    }
-    try {
-      sgCircleFitResults r;
-      sfCircleFit(sgCircleFitParams(), pts, r);
-      EXPECT_TRUE(std::isfinite(r.circle.center().x()) && std::isfinite(r.circle.center().y())) << trial;
-      EXPECT_TRUE(r.circle.radius() >= 0.0 && std::isfinite(r.circle.radius())) << trial;
-      EXPECT_TRUE(r.error >= 0.0 && std::isfinite(r.error)) << trial;
-    } catch (const sgFitError&) {
-    }
+    SCOPED_TRACE(trial);
+    expectResultOrFitError(pts);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, FitRobustness, ::testing::Values(1u, 2u, 3u, 4u, 5u));
+INSTANTIATE_TEST_SUITE_P(Seeds, FitRobustness, ::testing::Values(1u, 2u, 3u));
 
 // ---- Circle fit --------------------------------------------------------------------------------
 
-sgCircleFitResults fitCircle(const Points& pts, const sgCircleFitParams& params = sgCircleFitParams()) {
-  sgCircleFitResults r;
-  sfCircleFit(params, pts, r);
-  return r;
-}
-
-Points sampleCircle(const V& c, double r, int n, double from = 0.0, double to = 2 * kPi) {
-  Points pts;
-  for (int i = 0; i < n; ++i) pts.push_back(c + V(r, sgRadian(from + (to - from) * i / n)));
-  return pts;
-}
-
-TEST(CircleFit, ThreePointsGiveTheCircumcircle) {
-  const sgCircleFitResults r = fitCircle({V(0, 0), V(2, 0), V(0, 2)});
+TEST(CircleFit, RecoversTheCircleWithoutNoise) {
+  // Three points give the circumcircle; non-finite points are ignored.
+  const sgCircleFitResults r = fitCircle({V(0, 0), V(kNaN, 1), V(2, 0), V(0, kInf), V(0, 2)});
   EXPECT_TRUE(sfRealEq(r.circle.center(), V(1, 1), 1e-14));
   EXPECT_NEAR(r.circle.radius(), std::sqrt(2.0), 1e-14);
   EXPECT_LT(r.error, 1e-14);
-}
-
-TEST(CircleFit, RecoversTheCircleWithoutNoise) {
   for (const auto& [c, rad] :
        {std::pair{V(1, 2), 3.0}, std::pair{V(-1e6, 5e5), 0.5}, std::pair{V(0, 0), 1e-7}}) {
-    const sgCircleFitResults r = fitCircle(sampleCircle(c, rad, 17));
-    EXPECT_TRUE(sfRealEq(r.circle.center(), c, 1e-9 * rad)) << c.x();
-    EXPECT_NEAR(r.circle.radius(), rad, 1e-9 * rad);
-    EXPECT_LT(r.error, 1e-9 * rad);
+    const sgCircleFitResults f = fitCircle(sampleCircle(c, rad, 17));
+    EXPECT_TRUE(sfRealEq(f.circle.center(), c, 1e-9 * rad)) << c.x();
+    EXPECT_NEAR(f.circle.radius(), rad, 1e-9 * rad);
+    EXPECT_LT(f.error, 1e-9 * rad);
   }
 }
 
@@ -535,7 +481,7 @@ TEST(CircleFit, RadiusScaleMultipliesTheRadiusAndTheErrorFollowsTheReturnedCircl
 TEST(CircleFit, RecoversTheCircleWithNoise) {
   // Radius 10, 200 points, Gaussian noise of sigma 0.05: centre within 0.03 and radius within 0.02
   // (largest deviations over seeds 1 to 200: 0.019 and 0.0095).
-  for (std::uint64_t seed : {1u, 2u, 3u, 4u}) {
+  for (std::uint64_t seed : {1u, 2u}) {
     Random rnd(seed);
     Points pts;
     for (int i = 0; i < 200; ++i)
@@ -559,16 +505,6 @@ TEST(CircleFit, RefinementDropsOutliers) {
   EXPECT_LT(r.error, 1e-9);
 }
 
-TEST(CircleFit, NonFinitePointsAreIgnored) {
-  const sgCircleFitResults r = fitCircle({V(0, 0), V(kNaN, 1), V(2, 0), V(0, kInf), V(0, 2)});
-  EXPECT_TRUE(sfRealEq(r.circle.center(), V(1, 1), 1e-14));
-}
-
-TEST(CircleFit, UnknownModeIsRefused) {
-  EXPECT_THROW(fitCircle(sampleCircle(V(0, 0), 1.0, 8), sgCircleFitParams(static_cast<sgFitMode>(1))),
-               sgFitError);
-}
-
 TEST(CircleFit, RefusesDegenerateInput) {
   const auto fails = [](const Points& pts) { expectFitError([&] { fitCircle(pts); }, L"sfCircleFit"); };
   fails({});
@@ -577,6 +513,8 @@ TEST(CircleFit, RefusesDegenerateInput) {
   fails({V(0, 0), V(1, 1), V(0, 0), V(1, 1)});    // 2 distinct
   fails({V(0, 0), V(1, 1), V(2, 2), V(-5, -5)});  // collinear
   fails(Points(5, V(1, 2)));                      // coincident
+  EXPECT_THROW(fitCircle(sampleCircle(V(0, 0), 1.0, 8), sgCircleFitParams(static_cast<sgFitMode>(1))),
+               sgFitError);
 }
 
 }  // namespace

@@ -35,25 +35,17 @@ TEST(Vector, ArithmeticAndDotProduct) {
   EXPECT_DOUBLE_EQ(a.distance(b), std::hypot(2.0, 6.0));
 }
 
-TEST(Vector, LengthOfHugeCoordinatesDoesNotOverflow) { EXPECT_DOUBLE_EQ(V(3e200, 4e200).len(), 5e200); }
-
-TEST(Vector, UnitOfZeroVectorIsNaN) {
+TEST(Vector, HugeLengthUnitOfZeroAngleAndPolarForm) {
+  EXPECT_DOUBLE_EQ(V(3e200, 4e200).len(), 5e200);  // no overflow
   const V u = V(0.0, 0.0).unit();
-  EXPECT_TRUE(std::isnan(u.x()));
-  EXPECT_TRUE(std::isnan(u.y()));
+  EXPECT_TRUE(std::isnan(u.x()) && std::isnan(u.y()));
   EXPECT_TRUE(sfRealEq(V(3.0, 4.0).unit(), V(0.6, 0.8), 1e-15));
-}
-
-TEST(Vector, AngleIsCounterClockwiseFromXAxis) {
+  // Angles count counter-clockwise from the x axis, in (-pi, pi].
   EXPECT_DOUBLE_EQ(V(0.0, 1.0).angle().toDouble(), kPi / 2);
   EXPECT_DOUBLE_EQ(V(-1.0, 0.0).angle().toDouble(), kPi);
   EXPECT_DOUBLE_EQ(V(0.0, -1.0).angle().toDouble(), -kPi / 2);
-}
-
-TEST(Vector, PolarAndPairConstructors) {
   EXPECT_TRUE(sfRealEq(V(2.0, sgRadian(kPi / 2)), V(0.0, 2.0), 1e-15));
   EXPECT_TRUE(sfRealEq(V(2.0, sgRadian(sgDegree(180.0))), V(-2.0, 0.0), 1e-15));
-  EXPECT_EQ(V(sgPair<long>(-3, 7)), V(-3.0, 7.0));
 }
 
 TEST(Vector, EqualityIsExactAndNaNIsNeverEqual) {
@@ -63,13 +55,6 @@ TEST(Vector, EqualityIsExactAndNaNIsNeverEqual) {
 }
 
 // ---- sgMatrix<2> -------------------------------------------------------------------------------
-
-TEST(Matrix, DefaultIsIdentity) {
-  const sgMatrix<2> m;
-  EXPECT_EQ(m, sgMatrix<2>(1.0, 0.0, 0.0, 1.0));
-  EXPECT_EQ(m.determinant(), 1.0);
-  EXPECT_EQ(m * V(2.0, 3.0), V(2.0, 3.0));
-}
 
 TEST(Matrix, RotationConventionIsCosMinusSinSinCos) {
   const double t = 0.3;
@@ -99,22 +84,14 @@ TEST(Matrix, DeterminantCacheIsStaleUntilSetdt) {
   EXPECT_EQ(m.determinant(), 4.0);
 }
 
-TEST(Matrix, ProductAndTranspose) {
+TEST(Matrix, ProductTransposeAndInverse) {
   const sgMatrix<2> a(1.0, 2.0, 3.0, 4.0), b(0.0, 1.0, 1.0, 0.0);
   EXPECT_EQ(a * b, sgMatrix<2>(2.0, 1.0, 4.0, 3.0));
   EXPECT_EQ((a * b).determinant(), 2.0);
   EXPECT_EQ(a.transpose(), sgMatrix<2>(1.0, 3.0, 2.0, 4.0));
-}
-
-TEST(Matrix, InverseOfKnownMatrix) {
-  const sgMatrix<2> a(2.0, 1.0, 1.0, 1.0);
-  const sgMatrix<2> inv = a.inverse();
-  EXPECT_EQ(inv, sgMatrix<2>(1.0, -1.0, -1.0, 2.0));
-  EXPECT_EQ(inv.determinant(), 1.0);
-  EXPECT_TRUE(sfRealEq(a * inv, sgMatrix<2>(), 1e-15));
-}
-
-TEST(Matrix, InverseOfRotationIsItsTranspose) {
+  const sgMatrix<2> c(2.0, 1.0, 1.0, 1.0);
+  EXPECT_EQ(c.inverse(), sgMatrix<2>(1.0, -1.0, -1.0, 2.0));
+  EXPECT_EQ(c.inverse().determinant(), 1.0);
   const sgMatrix<2> r{sgRadian(1.1), sgRadian(1.1), 1.0, 1.0};
   EXPECT_TRUE(sfRealEq(r.inverse(), r.transpose(), 1e-15));
 }
@@ -129,12 +106,8 @@ TEST(Matrix, InverseOfTinyButRegularMatrixStaysFinite) {
   EXPECT_EQ(inv(0, 1), 0.0);
 }
 
-TEST(Matrix, SingularMatrixThrowsSingular) {
+TEST(Matrix, SingularMatrixThrowsSingularEvenWithStaleCache) {
   EXPECT_THROW(sgMatrix<2>(1.0, 2.0, 2.0, 4.0).inverse(), sgMathError::Singular);
-  EXPECT_THROW(sgMatrix<2>(0.0, 0.0, 0.0, 0.0).inverse(), sgMathError::Singular);
-}
-
-TEST(Matrix, InverseUsesCurrentElementsEvenWithStaleCache) {
   sgMatrix<2> m;  // identity, determinant 1
   m.set(0, 0, 0.0);
   m.set(1, 1, 0.0);  // now the zero matrix, cache still 1
@@ -149,14 +122,8 @@ TEST(Matrix, RealEqIsElementWise) {
 
 // ---- sgXform<2> --------------------------------------------------------------------------------
 
-TEST(Xform, IdentityConstant) {
-  EXPECT_EQ(sgXform<2>::I, sgXform<2>());
-  EXPECT_EQ(sgXform<2>::I * V(3.5, -2.0), V(3.5, -2.0));
-  EXPECT_EQ(sgXform<2>::I.matrix(), sgMatrix<2>());
-  EXPECT_EQ(sgXform<2>::I.trans(), V(0.0, 0.0));
-}
-
 TEST(Xform, AppliesMatrixThenTranslation) {
+  EXPECT_EQ(sgXform<2>::I * V(3.5, -2.0), V(3.5, -2.0));
   const sgXform<2> x(sgMatrix<2>(0.0, -1.0, 1.0, 0.0), V(10.0, 20.0));
   EXPECT_EQ(x * V(1.0, 2.0), V(8.0, 21.0));
 }
@@ -183,13 +150,6 @@ TEST(Xform, SingularInverseThrows) {
 }
 
 // ---- sgLine ------------------------------------------------------------------------------------
-
-TEST(Line, DefaultIsXAxis) {
-  const sgLine l;
-  EXPECT_EQ(l.point(), V(0.0, 0.0));
-  EXPECT_EQ(l.direction(), V(1.0, 0.0));
-  EXPECT_DOUBLE_EQ(l.distToPoint(V(5.0, -3.0)), 3.0);
-}
 
 TEST(Line, IntersectOfCrossingLines) {
   const sgLine a(V(0.0, 0.0), V(2.0, 2.0));
@@ -233,6 +193,7 @@ TEST(Line, ProjectionIsFootOfPerpendicular) {
 }
 
 TEST(Line, DistanceToInfiniteLine) {
+  EXPECT_DOUBLE_EQ(sgLine().distToPoint(V(5.0, -3.0)), 3.0);  // the default is the x axis
   const sgLine l(V(1.0, 0.0), V(1.0, 10.0));
   EXPECT_DOUBLE_EQ(l.distToPoint(V(4.0, -100.0)), 3.0);
   EXPECT_DOUBLE_EQ(l.distToPoint(V(1.0, 55.0)), 0.0);
@@ -282,39 +243,18 @@ TEST(LineSeg, NaNPropagates) {
 TEST(LineSeg, HugeCoordinatesDoNotOverflow) {
   const sgLineSeg s(V(-1e200, 0.0), V(1e200, 0.0));
   EXPECT_DOUBLE_EQ(s.distToPoint(V(5e199, 3e199)), 3e199);
-}
-
-TEST(LineSeg, DefaultIsThePointAtOrigin) {
-  const sgLineSeg s;
-  EXPECT_EQ(s.p1(), V(0.0, 0.0));
-  EXPECT_EQ(s.p2(), V(0.0, 0.0));
-  EXPECT_DOUBLE_EQ(s.distToPoint(V(3.0, 4.0)), 5.0);
-  EXPECT_DOUBLE_EQ(s.length(), 0.0);
-}
-
-TEST(LineSeg, LineThroughItsEnds) {
-  const sgLineSeg s(V(1.0, 1.0), V(1.0, 3.0));
-  EXPECT_EQ(s.line().point(), V(1.0, 1.0));
-  EXPECT_EQ(s.line().direction(), V(0.0, 1.0));
-  EXPECT_DOUBLE_EQ(s.length(), 2.0);
+  EXPECT_DOUBLE_EQ(sgLineSeg(V(1.0, 1.0), V(1.0, 3.0)).length(), 2.0);
 }
 
 // ---- sgRect ------------------------------------------------------------------------------------
 
 sgRect pointRect(const V& p) { return sgRect(p, V(0.0, 0.0)); }
 
-TEST(Rect, EncloseOfTwoPointsIsTheirBoundingBox) {
-  const sgRect r = pointRect(V(3.0, -1.0)).enclose(pointRect(V(1.0, 4.0)));
-  EXPECT_EQ(r, sgRect(V(1.0, -1.0), V(2.0, 5.0)));
-}
-
-TEST(Rect, EncloseOfNestedRectanglesIsTheOuterOne) {
+TEST(Rect, EncloseIsTheBoundingBox) {
+  EXPECT_EQ(pointRect(V(3.0, -1.0)).enclose(pointRect(V(1.0, 4.0))), sgRect(V(1.0, -1.0), V(2.0, 5.0)));
   const sgRect outer(V(0.0, 0.0), V(10.0, 10.0)), inner(V(2.0, 3.0), V(1.0, 1.0));
   EXPECT_EQ(outer.enclose(inner), outer);
   EXPECT_EQ(inner.enclose(outer), outer);
-}
-
-TEST(Rect, EncloseOfDisjointRectangles) {
   const sgRect a(V(0.0, 0.0), V(1.0, 1.0)), b(V(5.0, -3.0), V(2.0, 1.0));
   EXPECT_EQ(a.enclose(b), sgRect(V(0.0, -3.0), V(7.0, 4.0)));
 }
@@ -329,9 +269,6 @@ TEST(Rect, WithinIncludesEdgesAndCorners) {
   EXPECT_FALSE(r.within(V(std::nextafter(1.0, 0.0), 3.0)));
   EXPECT_FALSE(r.within(V(2.0, std::nextafter(6.0, 7.0))));
   EXPECT_FALSE(r.within(V(5.0, 3.0)));
-}
-
-TEST(Rect, ZeroSizeRectangleHoldsItsPoint) {
   EXPECT_TRUE(pointRect(V(0.1, 0.7)).within(V(0.1, 0.7)));
   EXPECT_FALSE(pointRect(V(0.1, 0.7)).within(V(0.1, std::nextafter(0.7, 1.0))));
 }
@@ -353,22 +290,6 @@ TEST(Rect, NaNPropagatesThroughEncloseAndIsNeverWithin) {
 
 // ---- Simple shapes -----------------------------------------------------------------------------
 
-TEST(Shapes, EllipseFromCircleAndFromGeometry) {
-  const sgEllipse e(sgCircle(V(1.0, 2.0), 3.0));
-  EXPECT_EQ(e.center(), V(1.0, 2.0));
-  EXPECT_EQ(e.r1(), 3.0);
-  EXPECT_EQ(e.r2(), 3.0);
-  EXPECT_EQ(e.rotation(), sgRadian(0.0));
-  sgEllipse::sgEllipseGeom g;
-  g.center = V(-1.0, 0.5);
-  g.r1 = 4.0;
-  g.r2 = 1.0;
-  g.rotation = sgRadian(0.25);
-  EXPECT_EQ(sgEllipse(g).geom().r1, 4.0);
-  EXPECT_EQ(sgEllipse(g).rotation(), sgRadian(0.25));
-  EXPECT_EQ(sgEllipse().r1(), 0.0);
-}
-
 TEST(Shapes, PolygonIndexingIsChecked) {
   const sgPolygon poly({V(0, 0), V(1, 0), V(0, 1)}, sgPolygon::eNonZeroWinding);
   EXPECT_EQ(poly.size(), 3);
@@ -377,8 +298,6 @@ TEST(Shapes, PolygonIndexingIsChecked) {
   EXPECT_THROW(poly[3], std::out_of_range);
   EXPECT_THROW(poly[-1], std::out_of_range);
 }
-
-TEST(Shapes, PointDistance) { EXPECT_DOUBLE_EQ(sgPoint(V(1.0, 1.0)).distToPoint(V(4.0, 5.0)), 5.0); }
 
 // ---- Angles ------------------------------------------------------------------------------------
 
@@ -406,23 +325,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, RadianNorm,
 TEST(Angles, DegreesAndRadiansConvert) {
   EXPECT_DOUBLE_EQ(sgRadian(sgDegree(180.0)).toDouble(), kPi);
   EXPECT_DOUBLE_EQ(sgDegree(sgRadian(kPi / 2)).toDouble(), 90.0);
-  EXPECT_DOUBLE_EQ((sgRadian(1.0) + sgRadian(0.5)).toDouble(), 1.5);
-  EXPECT_DOUBLE_EQ((-sgRadian(1.0)).toDouble(), -1.0);
-  EXPECT_DOUBLE_EQ(cos(sgRadian(0.0)), 1.0);
-  EXPECT_DOUBLE_EQ(sin(sgRadian(kPi / 2)), 1.0);
 }
 
 // ---- Numeric helpers ---------------------------------------------------------------------------
 
-TEST(IFloor, FloorsTowardsMinusInfinity) {
+TEST(IFloor, FloorsTowardsMinusInfinitySaturatesOutsideLongAndGivesZeroForNaN) {
   EXPECT_EQ(sfIFloor(2.7), 2);
   EXPECT_EQ(sfIFloor(-2.3), -3);
-  EXPECT_EQ(sfIFloor(-0.0), 0);
-  EXPECT_EQ(sfIFloor(5.0), 5);
   EXPECT_EQ(sfIFloor(-5.0), -5);
-}
-
-TEST(IFloor, SaturatesOutsideLongAndGivesZeroForNaN) {
   EXPECT_EQ(sfIFloor(kNaN), 0);
   EXPECT_EQ(sfIFloor(1e300), LONG_MAX);
   EXPECT_EQ(sfIFloor(kInf), LONG_MAX);
@@ -446,8 +356,7 @@ TEST(RealEq, ComparesWithinTolerance) {
 TEST(Pair, OrdersByFirstThenSecond) {
   EXPECT_LT(sgPair<long>(1, 9), sgPair<long>(2, 0));
   EXPECT_LT(sgPair<long>(1, 2), sgPair<long>(1, 3));
-  EXPECT_EQ(sgPair<double>(1.5, 2.5).x(), 1.5);
-  EXPECT_EQ(sgPair<double>(1.5, 2.5).y(), 2.5);
+  EXPECT_FALSE(sgPair<long>(1, 3) < sgPair<long>(1, 3));
 }
 
 }  // namespace

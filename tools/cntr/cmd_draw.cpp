@@ -6,7 +6,7 @@
 #include "command.h"
 #include "input.h"
 #include "output.h"
-#include "repair.h"
+#include "shape.h"
 
 namespace cntr {
 

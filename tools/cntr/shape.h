@@ -77,4 +77,11 @@ sgPtrHandle<sgRegion> viewAsRegion(const Shape& shape);
 /// Throws ShapeError when the shape was not built (carrying its build error).
 void requireBuilt(const Shape& shape);
 
+enum class RepairMode { Regularize, OuterHull };
+
+/// The shape's regularization or outer hull, as computed by the library, under the same name:
+/// a region for a region, an edgelet chain or a closed contour, a region set for a region set.
+/// Throws ShapeError for an open contour, and the library's errors.
+Shape repairShape(const Shape& shape, RepairMode mode);
+
 }  // namespace cntr
