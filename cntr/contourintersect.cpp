@@ -69,19 +69,16 @@ const sgcntr::EdgeGrid* sgContour::edgeIndex() const {
 void sgContour::candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) const {
   computeLineSegs();
   const sgcntr::SegmentReach reach(seg);
-  const std::size_t first = edges.size();
-  const sgcntr::EdgeGrid* grid = edgeIndex();
-  if (!grid || !grid->appendCandidates(reach, edges)) {
-    for (std::size_t k = 0; k < segRects_.size(); ++k) edges.push_back(static_cast<int>(k));
-  }
-  // Both paths end in the same exact test, so the grid only saves work and never changes which
+  // Both paths apply this same exact test, so the grid only saves work and never changes which
   // edges are returned or their order.
-  std::size_t kept = first;
-  for (std::size_t i = first; i < edges.size(); ++i) {
-    const auto k = static_cast<std::size_t>(edges[i]);
-    if (validLine_[k] && reach.mayMeet(segRects_[k])) edges[kept++] = edges[i];
-  }
-  edges.resize(kept);
+  const auto keep = [&](int k) {
+    const auto e = static_cast<std::size_t>(k);
+    return validLine_[e] && reach.mayMeet(segRects_[e]);
+  };
+  const sgcntr::EdgeGrid* grid = edgeIndex();
+  if (grid && grid->appendCandidates(reach, keep, edges)) return;
+  for (std::size_t k = 0; k < segRects_.size(); ++k)
+    if (keep(static_cast<int>(k))) edges.push_back(static_cast<int>(k));
 }
 
 void sgContour::collectCrossings(const sgLineSeg& seg, bool endPoints,

@@ -102,17 +102,21 @@ std::shared_ptr<const EdgeGrid> EdgeGrid::build(const std::vector<sgRect>& rects
   return grid;
 }
 
-void EdgeGrid::appendCell(long column, long row, std::vector<int>& edges) const {
+// Filtering before the edges of all cells are merged keeps the sort below small: many rectangles
+// cover the visited cells without coming near the segment.
+void EdgeGrid::appendCell(long column, long row, const std::function<bool(int)>& keep,
+                          std::vector<int>& edges) const {
   const std::size_t cell = static_cast<std::size_t>(row * cellCount_[0] + column);
-  edges.insert(edges.end(), cellEdges_.begin() + static_cast<std::ptrdiff_t>(cellStart_[cell]),
-               cellEdges_.begin() + static_cast<std::ptrdiff_t>(cellStart_[cell + 1]));
+  for (std::size_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i)
+    if (keep(cellEdges_[i])) edges.push_back(cellEdges_[i]);
 }
 
 // Walks the segment along its major axis one cell slab at a time and collects, in each slab, the
 // cells across the part of the segment over that slab, everything widened by the walk margin
 // (see SegmentReach::walkMargin): a long segment then visits about as many cells as it crosses
 // instead of every cell of its bounding box.
-bool EdgeGrid::appendCandidates(const SegmentReach& reach, std::vector<int>& edges) const {
+bool EdgeGrid::appendCandidates(const SegmentReach& reach, const std::function<bool(int)>& keep,
+                                std::vector<int>& edges) const {
   const sgVector<2>& a = reach.first();
   const sgVector<2>& b = reach.second();
   const double margin = reach.walkMargin(magnitude_);
@@ -143,12 +147,13 @@ bool EdgeGrid::appendCandidates(const SegmentReach& reach, std::vector<int>& edg
     const CellRange across = cellsOf(minor, std::min(m0, m1) - margin, std::max(m0, m1) + margin);
     for (long cell = across.first; cell <= across.last; ++cell) {
       if (major == 0)
-        appendCell(slab, cell, edges);
+        appendCell(slab, cell, keep, edges);
       else
-        appendCell(cell, slab, edges);
+        appendCell(cell, slab, keep, edges);
     }
   }
-  edges.insert(edges.end(), unfiled_.begin(), unfiled_.end());
+  for (const int k : unfiled_)
+    if (keep(k)) edges.push_back(k);
   // An edge covering several of the visited cells was collected once per cell.
   std::sort(edges.begin() + static_cast<std::ptrdiff_t>(first), edges.end());
   edges.erase(std::unique(edges.begin() + static_cast<std::ptrdiff_t>(first), edges.end()), edges.end());

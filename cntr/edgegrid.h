@@ -2,6 +2,7 @@
 // A uniform grid over the bounding rectangles of a contour's edges, so that a segment query meets
 // only the edges filed in the cells along the segment instead of every edge of the contour.
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,10 +21,11 @@ class EdgeGrid {
   static std::shared_ptr<const EdgeGrid> build(const std::vector<sgRect>& rects,
                                                const std::vector<bool>& valid);
 
-  /// Appends, ascending and without repeats, a superset of the edges whose rectangle
-  /// `reach.mayMeet`. False (nothing appended) when the segment has no finite extent; the caller
-  /// must then look at every edge.
-  bool appendCandidates(const SegmentReach& reach, std::vector<int>& edges) const;
+  /// Appends, ascending and without repeats, every edge accepted by `keep` whose rectangle
+  /// `reach.mayMeet` (`keep` must imply that). False (nothing appended) when the segment has no
+  /// finite extent; the caller must then look at every edge.
+  bool appendCandidates(const SegmentReach& reach, const std::function<bool(int)>& keep,
+                        std::vector<int>& edges) const;
 
  private:
   struct CellRange {
@@ -31,7 +33,7 @@ class EdgeGrid {
   };
   /// The cells along `axis` (0: columns, 1: rows) that values in [lo, hi] fall in.
   CellRange cellsOf(int axis, double lo, double hi) const;
-  void appendCell(long column, long row, std::vector<int>& edges) const;
+  void appendCell(long column, long row, const std::function<bool(int)>& keep, std::vector<int>& edges) const;
 
   std::array<double, 2> origin_{0.0, 0.0};
   std::array<double, 2> cellSize_{1.0, 1.0};

@@ -15,12 +15,14 @@ class LYNCNTR_API sgContourDefs {
 
   /// What a region or region-set constructor does with a boundary that crosses itself.
   /// Values other than these act as eIgnore.
-  enum IntersectionMode { eIgnore = 0, eOuterHull = 1, eRegularize = 2 };
+  /// The three enumerations have a fixed underlying type so that every int is a value of them:
+  /// callers may pass values beyond the named ones, which the library checks for.
+  enum IntersectionMode : int { eIgnore = 0, eOuterHull = 1, eRegularize = 2 };
   /// How encloseCircle and diameter measure: the farthest vertex pair, or a quick bound about
   /// the first vertex. Any other value is refused with BadParams.
-  enum DiameterMode { eExact = 0, eApproximate = 1 };
+  enum DiameterMode : int { eExact = 0, eApproximate = 1 };
   /// Passed to contour drawing, which draws the same whatever the value.
-  enum DrawMode { eDrawOutline = 0, eDrawHighlighted = 1 };
+  enum DrawMode : int { eDrawOutline = 0, eDrawHighlighted = 1 };
 
   /// Base of the library's errors; catch it to catch them all.
   class LYNCNTR_API Errors : public sgExceptionWithString {

@@ -308,13 +308,13 @@ void compareSegmentQueries(Rng& rng, const C& c, int count) {
 
 TEST(AcceleratedQueries, SegmentCrossingsAndSelfIntersectionMatchThePlainScan) {
   Rng rng(20240611u);
-  for (int trial = 0; trial < 700; ++trial) {
+  for (int trial = 0; trial < 300; ++trial) {
     const int n = randomSize(rng, 3000);
     const bool closed = trial % 4 != 0;
     const ProbeContour c(randomOutline(rng, n), closed);
     compareSegmentQueries(rng, c, 12);
-    // The plain test is quadratic on a simple outline: every size up to 1000, a sample above.
-    if (n <= 1000 || trial % 8 == 0) {
+    // The plain test is quadratic on a simple outline: every size up to 600, a sample above.
+    if (n <= 600 || trial % 10 == 0) {
       EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c));
     }
     const sgContour other(randomOutline(rng, randomSize(rng, 60)), trial % 3 != 0);
@@ -353,7 +353,7 @@ TEST(AcceleratedQueries, EdgesFarFromTheSegmentsLineAreNotCandidates) {
 
 TEST(AcceleratedQueries, InsideCountsMatchThePlainSortedGapSearch) {
   Rng rng(99u);
-  for (int trial = 0; trial < 500; ++trial) {
+  for (int trial = 0; trial < 300; ++trial) {
     const int n = randomSize(rng, 2500);
     const ProbeRegion r(randomOutline(rng, n));
     for (int q = 0; q < 12; ++q) {

@@ -145,10 +145,10 @@ inline Bytes makeLegacyContourRecord(const Points& points, long cacheSize, bool 
 }
 
 /// Region level 0: the legacy base level, the outer points, one unused byte, cachedVectorSize.
-inline Bytes makeLegacyRegionRecord(const Points& points, long cacheSize) {
+inline Bytes makeLegacyRegionRecord(const Points& points, long cacheSize, unsigned char baseVersion = 0) {
   Bytes b;
   putByte(b, 0);
-  putByte(b, 0);
+  putByte(b, baseVersion);
   putByte(b, 0);
   putPoints(b, points);
   putByte(b, 0xA5);

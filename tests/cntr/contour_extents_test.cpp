@@ -44,7 +44,7 @@ TEST(ContourExtremalVertex, SameAngleIsAnsweredFromTheCacheButAWholeTurnLaterIsN
   EXPECT_EQ(c.extremalVertexIndex(sgRadian(2 * kPi)), 3);
 }
 
-TEST(ContourExtremalVertex, NoFiniteProjectionGivesMinusOneAndPositionRefusesIt) {
+TEST(ContourExtremalVertex, NoFiniteProjectionGivesMinusOneAndPositionRefusesItAsItRefusesEmptyContours) {
   const sgContour allNaN(Points{{kNaN, 0}, {0, kNaN}});
   EXPECT_EQ(allNaN.extremalVertexIndex(sgRadian(1.0)), -1);
   EXPECT_THROW(allNaN.extremalVertexPosition(sgRadian(1.0)), sgContourDefs::BadParams);
@@ -61,9 +61,6 @@ TEST(ContourExtremalVertex, NoFiniteProjectionGivesMinusOneAndPositionRefusesIt)
     EXPECT_FALSE(e.string().empty());
   }
   EXPECT_EQ(c.extremalVertexIndex(sgRadian(0.0)), 1);
-}
-
-TEST(ContourExtremalVertex, EmptyContourThrows) {
   EXPECT_THROW(sgContour(Points{{1, 1}}).extremalVertexIndex(sgRadian(0.0)), sgContourDefs::EmptyContour);
   EXPECT_THROW(sgContour().extremalVertexPosition(sgRadian(0.0)), sgContourDefs::EmptyContour);
 }
@@ -166,18 +163,15 @@ TEST(ContourEncloseRect, NonFiniteTransformsAndCoordinatesAreCachedSafely) {
   }
 }
 
-TEST(ContourEncloseCircle, ExactAndApproximateKnownAnswers) {
+TEST(ContourEncloseCircle, ExactAndApproximateKnownAnswersAndTheFirstFarthestPairWins) {
   const sgContour c(Points{{0, 0}, {4, 0}, {0, 3}});
   EXPECT_EQ(c.encloseCircle(sgContourDefs::eExact), sgCircle({2, 1.5}, 2.5));
   EXPECT_DOUBLE_EQ(c.diameter(sgContourDefs::eExact), 5.0);
   EXPECT_EQ(c.encloseCircle(sgContourDefs::eApproximate), sgCircle({0, 0}, 4));
   EXPECT_DOUBLE_EQ(c.diameter(sgContourDefs::eApproximate), 8.0);
-}
-
-TEST(ContourEncloseCircle, FirstFarthestPairWins) {
-  // An isosceles trapezoid: both diagonals are the longest, with different midpoints.
-  const sgContour c(Points{{0, 0}, {4, 0}, {6, 10}, {-2, 10}});
-  const sgCircle circle = c.encloseCircle(sgContourDefs::eExact);
+  // An isosceles trapezoid: both diagonals are the longest, with different midpoints; the first wins.
+  const sgCircle circle =
+      sgContour(Points{{0, 0}, {4, 0}, {6, 10}, {-2, 10}}).encloseCircle(sgContourDefs::eExact);
   EXPECT_EQ(circle.center(), sgVector<2>(3, 5));
   EXPECT_DOUBLE_EQ(circle.radius(), std::sqrt(136.0) / 2);
 }

@@ -51,16 +51,16 @@ TEST(ContourHullOracle, SameVerticesAndAreaAsOpenCV) {
     std::vector<cv::Point2f> finite;
     for (int i = count(rng); i > 0; --i) {
       const int kind = pick(rng);
-      if (kind == 0 && !points.empty()) {
-        points.push_back(points[points.size() / 2]);  // a repeated vertex
-      } else if (kind == 1) {
+      if (kind == 1) {
         points.push_back(i % 2 ? V(nan, 1.0) : V(-inf, inf));
         continue;
-      } else {
-        const cv::Point2f p(cx + unit(rng) * scale, cy + unit(rng) * scale);
-        points.push_back(V(p.x, p.y));
       }
-      finite.emplace_back(static_cast<float>(points.back().x()), static_cast<float>(points.back().y()));
+      // Now and then a repeated vertex, else a new one.
+      const cv::Point2f p = kind == 0 && !finite.empty()
+                                ? finite[finite.size() / 2]
+                                : cv::Point2f(cx + unit(rng) * scale, cy + unit(rng) * scale);
+      finite.push_back(p);
+      points.push_back(V(p.x, p.y));
     }
     if (finite.size() < 3) continue;
     const sgContour contour(points, trial % 2 == 0);

@@ -9,18 +9,14 @@
 #include <random>
 #include <vector>
 
-#include "cntr/contour.h"
+#include "cntr/contourprobe.h"
 
 namespace {
 
 using V = sgVector<2>;
 using Points = std::vector<V>;
 
-class ProbeContour : public sgContour {
- public:
-  using sgContour::intersections;
-  using sgContour::sgContour;
-};
+using ProbeContour = ContourProbe;
 
 constexpr double kTol = 1e-6;
 

@@ -6,20 +6,14 @@
 #include <limits>
 #include <vector>
 
-#include "cntr/contour.h"
+#include "cntr/contourprobe.h"
 
 namespace {
 
 using V = sgVector<2>;
 using Points = std::vector<V>;
 
-/// Opens the protected segment form (with edge indices) and the edge screen to the tests.
-class ProbeContour : public sgContour {
- public:
-  using sgContour::candidateEdges;
-  using sgContour::intersections;
-  using sgContour::sgContour;
-};
+using ProbeContour = ContourProbe;  // the protected segment form (with edge indices) and the edge screen
 
 const Points kSquare = {V(0, 0), V(4, 0), V(4, 4), V(0, 4)};
 const Points kBowTie = {V(0, 0), V(2, 2), V(2, 0), V(0, 2)};
@@ -32,67 +26,66 @@ void expectPointsNear(const Points& actual, const Points& expected, double tol =
   }
 }
 
-TEST(ContourSegmentCrossings, SquareCrossedLeftToRightReportsClosingEdgeFirst) {
-  const ProbeContour square(kSquare);
+struct SegmentCase {
+  const char* name;
+  Points contour;
+  bool closed;
+  sgLineSeg segment;
+  bool endPoints;
+  Points crossings;
   std::vector<int> edges;
-  const Points found = square.intersections(sgLineSeg(V(-1, 2), V(5, 2)), edges, true);
-  expectPointsNear(found, {V(0, 2), V(4, 2)});
-  EXPECT_EQ(edges, (std::vector<int>{0, 2}));
-}
+};
 
-TEST(ContourSegmentCrossings, ReversedSegmentReversesTheOrder) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges;
-  const Points found = square.intersections(sgLineSeg(V(5, 2), V(-1, 2)), edges, true);
-  expectPointsNear(found, {V(4, 2), V(0, 2)});
-  EXPECT_EQ(edges, (std::vector<int>{2, 0}));
-}
-
-TEST(ContourSegmentCrossings, PublicFormGivesTheSamePositions) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges;
-  const sgLineSeg seg(V(-1, 1), V(5, 3));
-  EXPECT_EQ(square.intersections(seg, true), square.intersections(seg, edges, true));
-}
-
-TEST(ContourSegmentCrossings, EndPointsFalseDropsEdgesThroughTheSegmentEnds) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges;
-  const sgLineSeg seg(V(2, 2), V(4, 2));
-  expectPointsNear(square.intersections(seg, edges, true), {V(4, 2)});
-  EXPECT_EQ(edges, (std::vector<int>{2}));
-  EXPECT_TRUE(square.intersections(seg, edges, false).empty());
-  EXPECT_TRUE(edges.empty());
-}
-
-TEST(ContourSegmentCrossings, EndPointsFalseAlsoDropsEdgesNearTheFirstEnd) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges;
-  // Starts 5e-7 before edge 0, within the tolerance: with endPoints false only the far crossing
-  // on edge 2 remains.
-  const sgLineSeg seg(V(-5e-7, 2), V(5, 2));
-  expectPointsNear(square.intersections(seg, edges, true), {V(0, 2), V(4, 2)});
-  EXPECT_EQ(edges, (std::vector<int>{0, 2}));
-  expectPointsNear(square.intersections(seg, edges, false), {V(4, 2)});
-  EXPECT_EQ(edges, (std::vector<int>{2}));
-}
-
-TEST(ContourSegmentCrossings, SegmentOutsideTheBoundingBoxClearsTheIndexList) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges = {7, 8, 9};
-  EXPECT_TRUE(square.intersections(sgLineSeg(V(5, 5), V(9, 6)), edges, true).empty());
-  EXPECT_TRUE(edges.empty());
-}
-
-TEST(ContourSegmentCrossings, CollinearEdgeContributesNothing) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges;
-  // Runs along edge 1 ((0,0) -> (4,0)); only the edges standing on its ends cross it.
-  const Points found = square.intersections(sgLineSeg(V(-1, 0), V(5, 0)), edges, true);
-  expectPointsNear(found, {V(0, 0), V(4, 0)});
-  EXPECT_EQ(edges, (std::vector<int>{0, 2}));
-  // Lying inside the edge, the segment touches no other edge's rectangle.
-  EXPECT_TRUE(square.intersections(sgLineSeg(V(1, 0), V(3, 0)), edges, true).empty());
+TEST(ContourSegmentCrossings, HandCasesGiveTheCrossingsAndEdgesInSegmentOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  // Edge 0 of a closed contour is the closing edge. With endPoints false, edges through the
+  // segment's ends, or within the tolerance of its first end, are dropped. An edge collinear with
+  // the segment contributes nothing. Equal keys follow the exchange sort, not a stable sort: in the
+  // zigzag, edges 0 and 1 cross at (2,0), edge 2 is parallel and edge 3 crosses at (1,0); keys
+  // 20, 20, 10 make the sort swap edge 3 with edge 0, which puts edge 0 behind edge 1.
+  const SegmentCase cases[] = {
+      {"left to right", kSquare, true, sgLineSeg(V(-1, 2), V(5, 2)), true, {V(0, 2), V(4, 2)}, {0, 2}},
+      {"right to left", kSquare, true, sgLineSeg(V(5, 2), V(-1, 2)), true, {V(4, 2), V(0, 2)}, {2, 0}},
+      {"open: no closing edge", kSquare, false, sgLineSeg(V(-1, 2), V(5, 2)), true, {V(4, 2)}, {1}},
+      {"ending on an edge", kSquare, true, sgLineSeg(V(2, 2), V(4, 2)), true, {V(4, 2)}, {2}},
+      {"ending on an edge, no end points", kSquare, true, sgLineSeg(V(2, 2), V(4, 2)), false, {}, {}},
+      {"starting near an edge",
+       kSquare,
+       true,
+       sgLineSeg(V(-5e-7, 2), V(5, 2)),
+       true,
+       {V(0, 2), V(4, 2)},
+       {0, 2}},
+      {"starting near an edge, no end points",
+       kSquare,
+       true,
+       sgLineSeg(V(-5e-7, 2), V(5, 2)),
+       false,
+       {V(4, 2)},
+       {2}},
+      {"outside the box", kSquare, true, sgLineSeg(V(5, 5), V(9, 6)), true, {}, {}},
+      {"along an edge", kSquare, true, sgLineSeg(V(-1, 0), V(5, 0)), true, {V(0, 0), V(4, 0)}, {0, 2}},
+      {"inside an edge", kSquare, true, sgLineSeg(V(1, 0), V(3, 0)), true, {}, {}},
+      {"zero length", kSquare, true, sgLineSeg(V(0, 2), V(0, 2)), true, {}, {}},
+      {"NaN end", kSquare, true, sgLineSeg(V(nan, 2), V(5, 2)), true, {}, {}},
+      {"equal keys",
+       {V(2, -1), V(2, 1), V(2, -1), V(1, -1), V(1, 1)},
+       false,
+       sgLineSeg(V(0, 0), V(10, 0)),
+       true,
+       {V(1, 0), V(2, 0), V(2, 0)},
+       {3, 1, 0}},
+  };
+  for (const SegmentCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProbeContour contour(c.contour, c.closed);
+    std::vector<int> edges = {7, 8, 9};  // replaced, not appended to
+    expectPointsNear(contour.intersections(c.segment, edges, c.endPoints), c.crossings);
+    EXPECT_EQ(edges, c.edges);
+    EXPECT_EQ(contour.intersections(c.segment, c.endPoints),
+              contour.intersections(c.segment, edges, c.endPoints))
+        << "the public form gives the same positions";
+  }
 }
 
 TEST(ContourSegmentCrossings, CrossingAtAVertexIsReportedOncePerEdge) {
@@ -108,18 +101,6 @@ TEST(ContourSegmentCrossings, CrossingAtAVertexIsReportedOncePerEdge) {
   EXPECT_EQ(std::max(edges[2], edges[3]), 3);
 }
 
-TEST(ContourSegmentCrossings, EqualKeysFollowTheExchangeSortNotAStableSort) {
-  // Vertical edges crossing a horizontal segment give exact crossings. Edges 0 and 1 both cross
-  // at (2,0), edge 2 is horizontal (parallel), edge 3 crosses at (1,0). In edge order the keys are
-  // 20, 20, 10: the exchange sort moves edge 3 to the front by swapping it with edge 0, which puts
-  // edge 0 behind edge 1; a stable sort would keep 0 before 1.
-  const ProbeContour zigzag({V(2, -1), V(2, 1), V(2, -1), V(1, -1), V(1, 1)}, false);
-  std::vector<int> edges;
-  const Points found = zigzag.intersections(sgLineSeg(V(0, 0), V(10, 0)), edges, true);
-  EXPECT_EQ(found, (Points{V(1, 0), V(2, 0), V(2, 0)}));
-  EXPECT_EQ(edges, (std::vector<int>{3, 1, 0}));
-}
-
 TEST(ContourSegmentCrossings, ZeroLengthEdgesAreSkipped) {
   // The repeated vertex (4,0) makes edge 2 zero-length; the crossing there comes from 1 and 3.
   const ProbeContour square({V(0, 0), V(4, 0), V(4, 0), V(4, 4), V(0, 4)});
@@ -129,23 +110,6 @@ TEST(ContourSegmentCrossings, ZeroLengthEdgesAreSkipped) {
   ASSERT_EQ(edges.size(), 2u);
   EXPECT_EQ(std::min(edges[0], edges[1]), 1);
   EXPECT_EQ(std::max(edges[0], edges[1]), 3);
-}
-
-TEST(ContourSegmentCrossings, OpenContourHasNoClosingEdge) {
-  const ProbeContour open(kSquare, false);
-  std::vector<int> edges;
-  const Points found = open.intersections(sgLineSeg(V(-1, 2), V(5, 2)), edges, true);
-  expectPointsNear(found, {V(4, 2)});
-  EXPECT_EQ(edges, (std::vector<int>{1}));
-}
-
-TEST(ContourSegmentCrossings, DegenerateOrNaNSegmentFindsNothing) {
-  const ProbeContour square(kSquare);
-  std::vector<int> edges;
-  EXPECT_TRUE(square.intersections(sgLineSeg(V(0, 2), V(0, 2)), edges, true).empty());
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_TRUE(square.intersections(sgLineSeg(V(nan, 2), V(5, 2)), edges, true).empty());
-  EXPECT_TRUE(edges.empty());
 }
 
 TEST(ContourSegmentCrossings, FewerThanTwoVerticesThrowEmptyContour) {
@@ -188,24 +152,13 @@ TEST(ContourAgainstContour, OtherWithoutEdgesContributesNothing) {
   EXPECT_TRUE(square.intersections(sgContour({V(2, 2)}, false)).empty());
 }
 
-TEST(ContourSelfIntersection, BowTieCrossesItselfAndSquareDoesNot) {
+TEST(ContourSelfIntersection, HandCases) {
   EXPECT_TRUE(sgContour(kBowTie).isSelfIntersecting());
   EXPECT_FALSE(sgContour(kSquare).isSelfIntersecting());
-}
-
-TEST(ContourSelfIntersection, TouchingOnlyAtASharedVertexPositionDoesNotCount) {
-  // Two triangles meeting at (2,2), which the outline visits twice.
-  const sgContour touching({V(2, 2), V(0, 1), V(0, 3), V(2, 2), V(4, 3), V(4, 1)});
-  EXPECT_FALSE(touching.isSelfIntersecting());
-}
-
-TEST(ContourSelfIntersection, VertexOnTheInteriorOfANonAdjacentEdgeCounts) {
-  // (2,0) lies inside edge (0,0) -> (4,0); its own edges leave it upwards at an angle.
-  const sgContour touching({V(0, 0), V(4, 0), V(3, 3), V(2, 0), V(1, 3)});
-  EXPECT_TRUE(touching.isSelfIntersecting());
-}
-
-TEST(ContourSelfIntersection, EmptyAndSingleVertexContoursAreNotSelfIntersecting) {
+  // Two triangles meeting at (2,2), which the outline visits twice: touching does not count.
+  EXPECT_FALSE(sgContour({V(2, 2), V(0, 1), V(0, 3), V(2, 2), V(4, 3), V(4, 1)}).isSelfIntersecting());
+  // (2,0) lies inside the non-adjacent edge (0,0) -> (4,0): that counts.
+  EXPECT_TRUE(sgContour({V(0, 0), V(4, 0), V(3, 3), V(2, 0), V(1, 3)}).isSelfIntersecting());
   EXPECT_FALSE(sgContour().isSelfIntersecting());
   EXPECT_FALSE(sgContour({V(1, 1)}).isSelfIntersecting());
   EXPECT_FALSE(sgContour({V(1, 1)}, false).isSelfIntersecting());

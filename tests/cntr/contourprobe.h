@@ -16,7 +16,9 @@ class ContourProbe : public sgContour {
     return *this;
   }
 
+  using sgContour::candidateEdges;
   using sgContour::checkEmptyContour;
+  using sgContour::intersections;
   using sgContour::lineSegs;
   using sgContour::medianFeatureSize;
   using sgContour::setPoints;

@@ -39,7 +39,7 @@ Points turnedRectangle(const V& center, double angle) {
 
 // ---- sf_EllipseFromInertiaData -----------------------------------------------------------------
 
-TEST(EllipseFromInertiaData, RectangleFourByTwo) {
+TEST(EllipseFromInertiaData, RectangleFourByTwoLyingAndUpright) {
   const sgEllipse e =
       sf_EllipseFromInertiaData(sg_InertiaData(8, V(2, 1), sgMatrix<2>(32.0 / 3.0, 0, 0, 8.0 / 3.0)));
   EXPECT_NEAR(e.r1(), 2.282928, 1e-6);
@@ -47,14 +47,12 @@ TEST(EllipseFromInertiaData, RectangleFourByTwo) {
   EXPECT_EQ(e.rotation(), sgRadian(0.0));
   EXPECT_EQ(e.center(), V(2, 1));
   EXPECT_EQ(e.geom().flags, 0ul);
-}
-
-TEST(EllipseFromInertiaData, TallRectangleTurnsTheFirstRadiusUpright) {
-  const sgEllipse e =
+  // Upright, the first radius turns upright.
+  const sgEllipse tall =
       sf_EllipseFromInertiaData(sg_InertiaData(8, V(0, 0), sgMatrix<2>(8.0 / 3.0, 0, 0, 32.0 / 3.0)));
-  EXPECT_NEAR(e.rotation().toDouble(), kPi / 2, 1e-15);
-  EXPECT_NEAR(e.r1(), 2.282928, 1e-6);
-  EXPECT_NEAR(e.r2(), 1.141464, 1e-6);
+  EXPECT_NEAR(tall.rotation().toDouble(), kPi / 2, 1e-15);
+  EXPECT_NEAR(tall.r1(), 2.282928, 1e-6);
+  EXPECT_NEAR(tall.r2(), 1.141464, 1e-6);
 }
 
 TEST(EllipseFromInertiaData, TurnedRectangleGivesTheTurnedEllipse) {
@@ -177,18 +175,14 @@ TEST(FitEllipse, EdgeletFormFitsThePositions) {
 
 // ---- sf_StdDev ---------------------------------------------------------------------------------
 
-TEST(StdDev, DividesByTheCount) {
+TEST(StdDev, DividesByTheCountInTwoPassesAndIsNaNForNoValues) {
   EXPECT_DOUBLE_EQ(sf_StdDev({1, 2, 3, 4}), std::sqrt(1.25));
   EXPECT_DOUBLE_EQ(sf_StdDev({2, 4}), 1.0);
   EXPECT_DOUBLE_EQ(sf_StdDev({-3, -3, -3}), 0.0);
   EXPECT_EQ(sf_StdDev({42.5}), 0.0);
-}
-
-TEST(StdDev, LargeOffsetDoesNotSwampTheSpread) {
   // Two passes (mean first) keep the spread of values far from zero.
   EXPECT_NEAR(sf_StdDev({1e9 + 1, 1e9 + 2, 1e9 + 3, 1e9 + 4}), std::sqrt(1.25), 1e-6);
+  EXPECT_TRUE(std::isnan(sf_StdDev({})));
 }
-
-TEST(StdDev, EmptyListIsNaN) { EXPECT_TRUE(std::isnan(sf_StdDev({}))); }
 
 }  // namespace

@@ -13,7 +13,7 @@ sgPtrHandle_const<RegionT> typedRegion(double x0, double y0, double x1, double y
 
 const sgRegion* asRegion(const sgPtrHandle_const<RegionT>& handle) { return handle.get(); }
 
-TEST(RegionSetTConstruction, FromTypedRegionsBothListsHoldTheSameObjects) {
+TEST(RegionSetTConstruction, FromConstOrMutableTypedHandlesBothListsHoldTheSameObjects) {
   const TypedHandles typed{typedRegion(0, 0, 1, 1), typedRegion(2, 0, 4, 2)};
   const RegionSetT set(typed);
   ASSERT_EQ(set.regions().size(), 2u);
@@ -23,15 +23,11 @@ TEST(RegionSetTConstruction, FromTypedRegionsBothListsHoldTheSameObjects) {
     EXPECT_EQ(set.regions()[i].get(), asRegion(typed[i]));
   }
   EXPECT_DOUBLE_EQ(set.area(false), 5.0);
-}
-
-TEST(RegionSetTConstruction, FromMutableHandlesAsFromConstOnes) {
-  const sgPtrHandle<RegionT> first(new RegionT(rectangleEdgelets(0, 0, 3, 3), 0));
-  const RegionSetT set(std::vector<sgPtrHandle<RegionT>>{first});
-  ASSERT_EQ(set.regionsT().size(), 1u);
-  EXPECT_EQ(set.regionsT()[0].get(), first.get());
-  EXPECT_EQ(set.regions()[0].get(), static_cast<const sgRegion*>(first.get()));
-  EXPECT_TRUE(RegionSetT().regionsT().empty());
+  const sgPtrHandle<RegionT> mutableHandle(new RegionT(rectangleEdgelets(0, 0, 3, 3), 0));
+  const RegionSetT fromMutable(std::vector<sgPtrHandle<RegionT>>{mutableHandle});
+  ASSERT_EQ(fromMutable.regionsT().size(), 1u);
+  EXPECT_EQ(fromMutable.regionsT()[0].get(), mutableHandle.get());
+  EXPECT_EQ(fromMutable.regions()[0].get(), static_cast<const sgRegion*>(mutableHandle.get()));
 }
 
 TEST(RegionSetTConsistency, AddRebuildsEveryTypedRegionFromOuterPoints) {

@@ -10,7 +10,7 @@ using namespace edgelettest;
 
 using RegionHandles = std::vector<sgPtrHandle_const<sgRegion>>;
 
-TEST(RegionTConstruction, FromEdgeletsIsAClosedRegionOfTheirPositions) {
+TEST(RegionTConstruction, FromEdgeletsIsAClosedRegionOfTheirPositionsOrTheirInverseImages) {
   const Edgelets data = rectangleEdgelets(0, 0, 4, 2);
   const RegionT region(data, 17);
   EXPECT_EQ(region.points(), positions(data));
@@ -20,16 +20,11 @@ TEST(RegionTConstruction, FromEdgeletsIsAClosedRegionOfTheirPositions) {
   EXPECT_TRUE(region.sgRegion::holes().empty());
   EXPECT_EQ(region.label(), 17u);
   EXPECT_DOUBLE_EQ(region.area(true), 8.0);
-}
-
-TEST(RegionTConstruction, WithTransformPointsFollowTheInverse) {
-  const Edgelets data = rectangleEdgelets(10, 10, 12, 13);
   Xform xform = rigid(90.0, 10.0, 10.0);
-  const RegionT region(data, xform, 3);
-  expectPointsMatchData(region);
-  EXPECT_NE(region.dataFromPointsXform().get(), xform.get());
-  EXPECT_NEAR(region.area(false), 6.0, 1e-12);
-  EXPECT_EQ(region.label(), 3u);
+  const RegionT turned(rectangleEdgelets(10, 10, 12, 13), xform, 3);
+  expectPointsMatchData(turned);  // the points follow the inverse
+  EXPECT_NE(turned.dataFromPointsXform().get(), xform.get());
+  EXPECT_NEAR(turned.area(false), 6.0, 1e-12);
 }
 
 TEST(RegionTConstruction, FromContourTakesItsOutlineEdgeletsAndTransform) {
@@ -110,7 +105,7 @@ TEST(RegionTDraw, DrawsEdgeletsNotOutlineNorHoles) {
   EXPECT_EQ(tablet.segments().size(), 4u);  // the contour form draws the outline's edges
 }
 
-TEST(RegionTHoles, TypedHolesAreAListOfTheirOwn) {
+TEST(RegionTHoles, TypedHolesAreAListOfTheirOwnAndRegionHolesRebuildTheEdgelets) {
   RegionT region(rectangleEdgelets(0, 0, 10, 10), 0);
   const Edgelets data = region.data();
   const sgPtrHandle_const<RegionT> hole(new RegionT(rectangleEdgelets(2, 2, 4, 4), 0));
@@ -120,11 +115,7 @@ TEST(RegionTHoles, TypedHolesAreAListOfTheirOwn) {
   EXPECT_TRUE(region.sgRegion::holes().empty());
   EXPECT_DOUBLE_EQ(region.area(true), 100.0);
   EXPECT_EQ(region.data(), data);
-}
 
-TEST(RegionTHoles, RegionHolesRebuildTheEdgeletsFromThePoints) {
-  RegionT region(rectangleEdgelets(0, 0, 10, 10), 0);
-  region.holes(TypedHandles{sgPtrHandle_const<RegionT>(new RegionT(rectangleEdgelets(2, 2, 4, 4), 0))});
   static_cast<sgRegion&>(region).holes(
       RegionHandles{sgPtrHandle_const<sgRegion>(new sgRegion({V(2, 2), V(4, 2), V(4, 4), V(2, 4)}))});
   EXPECT_DOUBLE_EQ(region.area(true), 96.0);

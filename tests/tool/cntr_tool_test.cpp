@@ -481,6 +481,47 @@ TEST_F(CntrTool, BadQueryPointsAreUsageErrors) {
   EXPECT_NE(r.err.find("p.txt:2:3:"), std::string::npos) << r.err;
 }
 
+TEST_F(CntrTool, InputFormsAreFoundByExtensionFlagOrContent) {
+  // One shape object on standard input, a bare array with --from on an unknown extension, WKT
+  // on standard input; EMPTY geometries are read and then fail as the library refuses them.
+  const ToolRun single = run({"measure", "--json", "-"}, kRectangle);
+  ASSERT_EQ(single.code, 0) << single.err;
+  EXPECT_EQ(json::parse(single.out)["shapes"][0]["name"], "rect");
+  const ToolRun forced = run({"measure", "--json", "--from", "json",
+                              file("shapes.txt", std::string("[") + kRectangle + "]").string()});
+  ASSERT_EQ(forced.code, 0) << forced.err;
+  const ToolRun empty =
+      run({"measure", "--json", "-"}, "POLYGON EMPTY\nLINESTRING (0 0, 3 4)\nMULTIPOLYGON EMPTY");
+  EXPECT_EQ(empty.code, 1);
+  const json doc = json::parse(empty.out);
+  ASSERT_EQ(doc["shapes"].size(), 3u);
+  EXPECT_NE(doc["shapes"][0]["error"].get<std::string>().find("EmptyContour"), std::string::npos);
+  EXPECT_DOUBLE_EQ(doc["shapes"][1]["length"].get<double>(), 5.0);
+  EXPECT_NE(doc["shapes"][2]["error"].get<std::string>().find("EmptyRegionSet"), std::string::npos);
+}
+
+TEST_F(CntrTool, EdgeletValuesOutOfRangeAreMalformedInput) {
+  const ToolRun r = run({"measure", "-"}, R"({"type": "edgelets", "points": [[1, 2, 70000, 3]]})");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_NE(r.err.find("<stdin>:1:40: magnitude"), std::string::npos) << r.err;
+  const ToolRun code = run({"measure", "-"}, R"({"type": "edgelets", "points": [[1, 2, 7, 256]]})");
+  EXPECT_EQ(code.code, 2);
+  EXPECT_NE(code.err.find("angleCode"), std::string::npos) << code.err;
+}
+
+TEST_F(CntrTool, InsideHonoursHolesUnlessTheyAreIgnored) {
+  const fs::path input = file("holed.wkt",
+                              "POLYGON ((0 0, 10 0, 10 10, 0 10, 0 0), (4 4, 6 4, 6 6, 4 6, 4 4))\n"
+                              "MULTIPOLYGON (((20 0, 24 0, 24 4, 20 4)), ((30 0, 34 0, 34 4, 30 4)))\n");
+  const ToolRun r = run({"inside", input.string(), "-p", "5,5", "-p", "2,2", "-p", "32,2"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "#1\t5\t5\toutside\n#1\t2\t2\tinside\n#1\t32\t2\toutside\n"
+            "#2\t5\t5\toutside\n#2\t2\t2\toutside\n#2\t32\t2\tinside\n");
+  const ToolRun ignoring = run({"inside", input.string(), "-p", "5,5", "--ignore-holes"});
+  EXPECT_EQ(ignoring.out, "#1\t5\t5\tinside\n#2\t5\t5\toutside\n");
+}
+
 TEST_F(CntrTool, LongBatchShowsNoProgressBarWhenStderrIsNotATerminal) {
   std::string wkt;
   for (int i = 0; i < 60; ++i) wkt += "POLYGON ((0 0, 1 0, 1 " + std::to_string(i + 1) + ", 0 0))\n";

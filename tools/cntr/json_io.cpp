@@ -279,6 +279,13 @@ std::vector<ShapeSpec> parseJsonShapes(const std::string& text, const std::strin
     throw InputError(
         source, line, column,
         "malformed JSON: " + (detail == std::string::npos ? message : message.substr(detail + 2)));
+  } catch (const json::out_of_range& e) {
+    // A number beyond the range of a double (1e600); the parser gives no position for it.
+    const std::string message = e.what();
+    const std::size_t detail = message.find("] ");
+    throw InputError(
+        source, 0, 0,
+        "malformed JSON: " + (detail == std::string::npos ? message : message.substr(detail + 2)));
   }
   return JsonShapeReader(text, source).readDocument(doc);
 }
