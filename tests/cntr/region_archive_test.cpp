@@ -47,9 +47,8 @@ TEST(RegionArchive, SharedHoleIsStoredOnceAndRestoredShared) {
 
 TEST(RegionArchive, VersionZeroRecordLoadsWithoutHolesAndLabel) {
   const Points points = {V(0, 0), V(4, 0), V(0, 3)};
-  sgRegion loaded(square10());
+  sgRegion loaded;
   loaded.label(9);
-  loaded.holes(Holes{shared(rectangle(2, 2, 4, 4))});
   load(makeLegacyRegionRecord(points, 6), loaded);
   EXPECT_EQ(loaded.points(), points);
   EXPECT_EQ(loaded.label(), 0u);

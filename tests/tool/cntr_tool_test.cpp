@@ -302,6 +302,12 @@ TEST_F(CntrTool, MalformedJsonIsReportedWithLineAndColumn) {
   const ToolRun typo = run({"measure", file("typo.json", R"({"type": "region", "pionts": []})").string()});
   EXPECT_EQ(typo.code, 2);
   EXPECT_NE(typo.err.find("unknown key \"pionts\""), std::string::npos) << typo.err;
+
+  // Found by fuzzing: a number beyond the range of a double escaped as the parser's own error.
+  const ToolRun huge =
+      run({"measure", file("huge.json", R"({"type": "region", "points": [[0, 1e600]]})").string()});
+  EXPECT_EQ(huge.code, 2);
+  EXPECT_NE(huge.err.find("malformed JSON: number overflow"), std::string::npos) << huge.err;
 }
 
 TEST_F(CntrTool, MalformedWktIsReportedWithLineAndColumn) {
