@@ -74,8 +74,8 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
   std::vector<sgVector<2>> intersections(const sgContour& other, bool considerHoles) const;
 
   /// The region traced along the outermost edges of a self-crossing boundary (no holes, label
-  /// 0); a boundary that does not cross itself gives a copy. Cached. `result` may be this region.
-  /// Throws EmptyContour for fewer than 3 points, BadParams "invalid contour" when no start edge
+  /// 0); a boundary that does not cross itself (any boundary of fewer than 4 points) gives a copy.
+  /// Cached. `result` may be this region. Throws BadParams "invalid contour" when no start edge
   /// qualifies, and BadParams "regularization failed: the outline trace does not return to its
   /// start" when the trace is caught in a cycle (degenerate, overlapping edges).
   void regularize(sgRegion& result) const;

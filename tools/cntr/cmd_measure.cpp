@@ -42,7 +42,9 @@ void measureOutline(const sgContour& contour, Json& out) {
                         {"error", error}};
   sgRegion hull;
   contour.convexHull(hull);
-  out["convex_hull_area"] = hull.area(false);
+  // A hull of collinear points has fewer than 3 vertices: it encloses nothing, and the region
+  // would refuse to measure it.
+  out["convex_hull_area"] = hull.points().size() < 3 ? 0.0 : hull.area(false);
   out["self_intersecting"] = contour.isSelfIntersecting();
 }
 
