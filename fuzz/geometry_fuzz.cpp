@@ -94,10 +94,13 @@ void queryContour(const sgContour& c, FuzzedDataProvider& in, const V& p) {
   attempt([&] { (void)c.distToPoint(p, in.ConsumeBool()); });
   attempt([&] { (void)c.vertexIndex(p, in.ConsumeFloatingPoint<double>()); });
   attempt([&] { (void)c.vertexIndex(p, 1e-6); });
-  for (int k = 0; k < 5; ++k) attempt([&] { (void)c.extremalVertexPosition(sgRadian(in.ConsumeFloatingPoint<double>())); });
+  for (int k = 0; k < 5; ++k)
+    attempt([&] { (void)c.extremalVertexPosition(sgRadian(in.ConsumeFloatingPoint<double>())); });
   attempt([&] { (void)c.encloseRect(sgXform<2>()); });
   attempt([&] { (void)c.encloseRect(sgXform<2>(sgMatrix<2>(0.0, -2.0, 0.5, 0.0), V(p.x(), 1.0))); });
-  attempt([&] { (void)c.encloseCircle(static_cast<sgContourDefs::DiameterMode>(in.ConsumeIntegralInRange<int>(0, 2))); });
+  attempt([&] {
+    (void)c.encloseCircle(static_cast<sgContourDefs::DiameterMode>(in.ConsumeIntegralInRange<int>(0, 2)));
+  });
   attempt([&] { (void)c.diameter(sgContourDefs::eExact); });
   attempt([&] { (void)c.intersections(sgLineSeg(p, V(-p.y(), p.x() + 1.0)), in.ConsumeBool()); });
   attempt([&] { (void)c.isSelfIntersecting(); });

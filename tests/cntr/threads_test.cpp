@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cntr/regionst.h"
@@ -32,7 +34,7 @@ Points rectangle(double x0, double y0, double x1, double y1) {
 Points star(int n, double phase, double shift = 0.0) {
   Points points;
   for (int k = 0; k < n; ++k) {
-    const double a = 2.0 * M_PI * k / n + phase;
+    const double a = 2.0 * std::numbers::pi * k / n + phase;
     const double r = 14.0 + 3.0 * std::sin(5.0 * a + phase);
     points.emplace_back(10.0 + shift + r * std::cos(a), 10.0 + r * std::sin(a));
   }
