@@ -15,7 +15,7 @@
 
 namespace {
 
-std::vector<cntr::ShapeSpec> read(bool wkt, const std::string& text) {
+std::vector<cntr::ShapeData> read(bool wkt, const std::string& text) {
   return wkt ? cntr::parseWktShapes(text, "fuzz") : cntr::parseJsonShapes(text, "fuzz");
 }
 
@@ -25,16 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const bool wkt = data[0] & 1;
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
-  std::vector<cntr::ShapeSpec> specs;
+  std::vector<cntr::ShapeData> shapeDataList;
   try {
-    specs = read(wkt, text);
+    shapeDataList = read(wkt, text);
   } catch (const cntr::InputError&) {
     return 0;
   }
   // What the tool writes it must read back as written.
-  const std::string written = cntr::formatJsonShapes(specs);
+  const std::string written = cntr::formatJsonShapes(shapeDataList);
   if (cntr::formatJsonShapes(cntr::parseJsonShapes(written, "written")) != written) __builtin_trap();
-  (void)cntr::parseWktShapes(cntr::formatWktShapes(specs), "written");
-  for (std::size_t i = 0; i < specs.size(); ++i) (void)cntr::buildShape(specs[i], "fuzz", i + 1);
+  (void)cntr::parseWktShapes(cntr::formatWktShapes(shapeDataList), "written");
+  for (std::size_t i = 0; i < shapeDataList.size(); ++i)
+    (void)cntr::buildShape(shapeDataList[i], "fuzz", i + 1);
   return 0;
 }

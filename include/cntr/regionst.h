@@ -15,8 +15,9 @@ class LYNCNTR_API sgRegionSet : public virtual sgPersistent, public virtual sgRe
  public:
   /// Holds the regions as given (nothing is checked; empty handles are allowed), then applies the
   /// mode: eOuterHull replaces the set by its outer hull, eRegularize by its regularization.
-  sgRegionSet(const std::vector<sgPtrHandle_const<sgRegion>>& regions = std::vector<sgPtrHandle_const<sgRegion>>(),
-              sgContourDefs::IntersectionMode mode = sgContourDefs::eIgnore);
+  sgRegionSet(
+      const std::vector<sgPtrHandle_const<sgRegion>>& regions = std::vector<sgPtrHandle_const<sgRegion>>(),
+      sgContourDefs::IntersectionMode mode = sgContourDefs::eIgnore);
   sgRegionSet(const std::vector<sgPtrHandle<sgRegion>>& regions, sgContourDefs::IntersectionMode mode);
   /// Shares the regions and the cached repaired sets; copies the other caches.
   sgRegionSet(const sgRegionSet& other);

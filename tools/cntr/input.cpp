@@ -57,10 +57,11 @@ Format sniffFormat(const std::string& bytes) {
   return Format::Archive;
 }
 
-std::vector<Shape> buildShapes(const std::vector<ShapeSpec>& specs, const std::string& source) {
+std::vector<Shape> buildShapes(const std::vector<ShapeData>& shapeDataList, const std::string& source) {
   std::vector<Shape> shapes;
-  shapes.reserve(specs.size());
-  for (std::size_t i = 0; i < specs.size(); ++i) shapes.push_back(buildShape(specs[i], source, i + 1));
+  shapes.reserve(shapeDataList.size());
+  for (std::size_t i = 0; i < shapeDataList.size(); ++i)
+    shapes.push_back(buildShape(shapeDataList[i], source, i + 1));
   return shapes;
 }
 

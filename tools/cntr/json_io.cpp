@@ -19,7 +19,7 @@ class JsonShapeReader {
  public:
   JsonShapeReader(const std::string& text, const std::string& source) : text_(text), source_(source) {}
 
-  std::vector<ShapeSpec> readDocument(const json& doc) {
+  std::vector<ShapeData> readDocument(const json& doc) {
     if (doc.is_object() && !doc.contains("type")) {
       expectKeys(doc, {"shapes"});
       if (!doc.contains("shapes")) fail("expected an object with a \"shapes\" array");
@@ -61,43 +61,43 @@ class JsonShapeReader {
       }
   }
 
-  std::vector<ShapeSpec> readShapeList(const json& list) {
+  std::vector<ShapeData> readShapeList(const json& list) {
     if (!list.is_array()) fail("expected an array of shapes");
-    std::vector<ShapeSpec> specs;
+    std::vector<ShapeData> shapeDataList;
     for (std::size_t i = 0; i < list.size(); ++i) {
       Step step(*this, std::to_string(i));
-      specs.push_back(readShape(list[i]));
+      shapeDataList.push_back(readShape(list[i]));
     }
-    return specs;
+    return shapeDataList;
   }
 
-  ShapeSpec readShape(const json& object) {
+  ShapeData readShape(const json& object) {
     if (!object.is_object()) fail("expected a shape object");
-    ShapeSpec spec;
-    spec.kind = readKind(object);
-    spec.name = readOptionalName(object);
-    switch (spec.kind) {
+    ShapeData shapeData;
+    shapeData.kind = readKind(object);
+    shapeData.name = readOptionalName(object);
+    switch (shapeData.kind) {
       case ShapeKind::Contour:
         expectKeys(object, {"type", "name", "label", "closed", "points"});
-        spec.closed = readOptionalBool(object, "closed", true);
-        spec.points = readRing(object, "points");
+        shapeData.closed = readOptionalBool(object, "closed", true);
+        shapeData.points = readRing(object, "points");
         break;
       case ShapeKind::Region:
         expectKeys(object, {"type", "name", "label", "points", "holes"});
-        spec.points = readRing(object, "points");
-        spec.holes = readHoles(object);
+        shapeData.points = readRing(object, "points");
+        shapeData.holes = readHoles(object);
         break;
       case ShapeKind::RegionSet:
         expectKeys(object, {"type", "name", "regions"});
-        spec.regions = readRegions(object);
+        shapeData.regions = readRegions(object);
         break;
       case ShapeKind::Edgelets:
         expectKeys(object, {"type", "name", "label", "points"});
-        spec.edgelets = readEdgelets(object);
+        shapeData.edgelets = readEdgelets(object);
         break;
     }
-    if (object.contains("label")) spec.label = readLabel(object);
-    return spec;
+    if (object.contains("label")) shapeData.label = readLabel(object);
+    return shapeData;
   }
 
   ShapeKind readKind(const json& object) {
@@ -232,23 +232,23 @@ json formatHoles(const std::vector<Ring>& holes) {
   return list;
 }
 
-nlohmann::ordered_json formatShape(const ShapeSpec& spec) {
+nlohmann::ordered_json formatShape(const ShapeData& shapeData) {
   nlohmann::ordered_json shape;
-  shape["name"] = spec.name;
-  shape["type"] = nameKind(spec.kind);
-  if (spec.kind != ShapeKind::RegionSet && spec.label != 0) shape["label"] = spec.label;
-  switch (spec.kind) {
+  shape["name"] = shapeData.name;
+  shape["type"] = nameKind(shapeData.kind);
+  if (shapeData.kind != ShapeKind::RegionSet && shapeData.label != 0) shape["label"] = shapeData.label;
+  switch (shapeData.kind) {
     case ShapeKind::Contour:
-      shape["closed"] = spec.closed;
-      shape["points"] = formatRing(spec.points);
+      shape["closed"] = shapeData.closed;
+      shape["points"] = formatRing(shapeData.points);
       break;
     case ShapeKind::Region:
-      shape["points"] = formatRing(spec.points);
-      if (!spec.holes.empty()) shape["holes"] = formatHoles(spec.holes);
+      shape["points"] = formatRing(shapeData.points);
+      if (!shapeData.holes.empty()) shape["holes"] = formatHoles(shapeData.holes);
       break;
     case ShapeKind::RegionSet:
       shape["regions"] = nlohmann::ordered_json::array();
-      for (const RegionRings& region : spec.regions) {
+      for (const RegionRings& region : shapeData.regions) {
         nlohmann::ordered_json entry;
         entry["points"] = formatRing(region.outer);
         if (!region.holes.empty()) entry["holes"] = formatHoles(region.holes);
@@ -257,7 +257,7 @@ nlohmann::ordered_json formatShape(const ShapeSpec& spec) {
       break;
     case ShapeKind::Edgelets:
       shape["points"] = json::array();
-      for (const sgEdgelet& e : spec.edgelets)
+      for (const sgEdgelet& e : shapeData.edgelets)
         shape["points"].push_back({e.position().x(), e.position().y(), e.magnitude(), e.angle().code()});
       break;
   }
@@ -266,7 +266,7 @@ nlohmann::ordered_json formatShape(const ShapeSpec& spec) {
 
 }  // namespace
 
-std::vector<ShapeSpec> parseJsonShapes(const std::string& text, const std::string& source) {
+std::vector<ShapeData> parseJsonShapes(const std::string& text, const std::string& source) {
   json doc;
   try {
     doc = json::parse(text);
@@ -290,10 +290,11 @@ std::vector<ShapeSpec> parseJsonShapes(const std::string& text, const std::strin
   return JsonShapeReader(text, source).readDocument(doc);
 }
 
-std::string formatJsonShapes(const std::vector<ShapeSpec>& specs) {
+std::string formatJsonShapes(const std::vector<ShapeData>& shapeDataList) {
   std::string out = "{\"shapes\": [";
-  for (std::size_t i = 0; i < specs.size(); ++i) out += (i ? ",\n  " : "\n  ") + formatShape(specs[i]).dump();
-  out += specs.empty() ? "]}\n" : "\n]}\n";
+  for (std::size_t i = 0; i < shapeDataList.size(); ++i)
+    out += (i ? ",\n  " : "\n  ") + formatShape(shapeDataList[i]).dump();
+  out += shapeDataList.empty() ? "]}\n" : "\n]}\n";
   return out;
 }
 

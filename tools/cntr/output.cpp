@@ -27,10 +27,10 @@ std::string encodeShapes(const std::vector<Shape>& shapes, Format format) {
     const std::vector<unsigned char> bytes = formatArchiveShapes(shapes);
     return std::string(bytes.begin(), bytes.end());
   }
-  std::vector<ShapeSpec> specs;
-  specs.reserve(shapes.size());
-  for (const Shape& shape : shapes) specs.push_back(describeShape(shape));
-  return format == Format::Wkt ? formatWktShapes(specs) : formatJsonShapes(specs);
+  std::vector<ShapeData> shapeDataList;
+  shapeDataList.reserve(shapes.size());
+  for (const Shape& shape : shapes) shapeDataList.push_back(describeShape(shape));
+  return format == Format::Wkt ? formatWktShapes(shapeDataList) : formatJsonShapes(shapeDataList);
 }
 
 namespace {

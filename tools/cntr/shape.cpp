@@ -35,20 +35,20 @@ sgPtrHandle<sgRegion> buildRegion(const Ring& outer, const std::vector<Ring>& ho
   return region;
 }
 
-Shape::Object buildObject(const ShapeSpec& spec) {
-  switch (spec.kind) {
+Shape::Object buildObject(const ShapeData& shapeData) {
+  switch (shapeData.kind) {
     case ShapeKind::Contour:
-      return sgPtrHandle<sgContour>(new sgContour(spec.points, spec.closed, spec.label));
+      return sgPtrHandle<sgContour>(new sgContour(shapeData.points, shapeData.closed, shapeData.label));
     case ShapeKind::Region:
-      return buildRegion(spec.points, spec.holes, spec.label);
+      return buildRegion(shapeData.points, shapeData.holes, shapeData.label);
     case ShapeKind::RegionSet: {
       std::vector<sgPtrHandle_const<sgRegion>> regions;
-      for (const RegionRings& rings : spec.regions)
+      for (const RegionRings& rings : shapeData.regions)
         regions.emplace_back(buildRegion(rings.outer, rings.holes, 0));
       return sgPtrHandle<sgRegionSet>(new sgRegionSet(regions, sgContourDefs::eIgnore));
     }
     case ShapeKind::Edgelets:
-      return sgPtrHandle<EdgeletRegion>(new EdgeletRegion(spec.edgelets, spec.label));
+      return sgPtrHandle<EdgeletRegion>(new EdgeletRegion(shapeData.edgelets, shapeData.label));
   }
   throw ShapeError("unknown shape kind");
 }
@@ -77,14 +77,14 @@ RegionRings describeRegion(const sgRegion& region) {
 
 }  // namespace
 
-Shape buildShape(const ShapeSpec& spec, const std::string& source, std::size_t index) {
+Shape buildShape(const ShapeData& shapeData, const std::string& source, std::size_t index) {
   Shape shape;
   shape.source = source;
   shape.index = index;
-  shape.name = spec.name.empty() ? "#" + std::to_string(index) : spec.name;
-  shape.object = makeEmptyObject(spec.kind);
+  shape.name = shapeData.name.empty() ? "#" + std::to_string(index) : shapeData.name;
+  shape.object = makeEmptyObject(shapeData.kind);
   try {
-    shape.object = buildObject(spec);
+    shape.object = buildObject(shapeData);
   } catch (...) {
     shape.buildError = describeCurrentException();
   }
@@ -104,40 +104,40 @@ void requireBuilt(const Shape& shape) {
   if (!shape.buildError.empty()) throw ShapeError(shape.buildError);
 }
 
-ShapeSpec describeShape(const Shape& shape) {
+ShapeData describeShape(const Shape& shape) {
   requireBuilt(shape);
-  ShapeSpec spec;
-  spec.kind = shape.kind();
-  spec.name = shape.name;
-  switch (spec.kind) {
+  ShapeData shapeData;
+  shapeData.kind = shape.kind();
+  shapeData.name = shape.name;
+  switch (shapeData.kind) {
     case ShapeKind::Contour: {
       const sgContour& contour = *std::get<sgPtrHandle<sgContour>>(shape.object);
-      spec.points = contour.points();
-      spec.closed = contour.isClosed();
-      spec.label = contour.label();
+      shapeData.points = contour.points();
+      shapeData.closed = contour.isClosed();
+      shapeData.label = contour.label();
       break;
     }
     case ShapeKind::Region: {
       const sgRegion& region = *std::get<sgPtrHandle<sgRegion>>(shape.object);
       RegionRings rings = describeRegion(region);
-      spec.points = std::move(rings.outer);
-      spec.holes = std::move(rings.holes);
-      spec.label = region.label();
+      shapeData.points = std::move(rings.outer);
+      shapeData.holes = std::move(rings.holes);
+      shapeData.label = region.label();
       break;
     }
     case ShapeKind::RegionSet:
       for (const sgPtrHandle_const<sgRegion>& region :
            std::get<sgPtrHandle<sgRegionSet>>(shape.object)->regions())
-        spec.regions.push_back(describeRegion(*region));
+        shapeData.regions.push_back(describeRegion(*region));
       break;
     case ShapeKind::Edgelets: {
       const EdgeletRegion& chain = *std::get<sgPtrHandle<EdgeletRegion>>(shape.object);
-      spec.edgelets = chain.data();
-      spec.label = chain.label();
+      shapeData.edgelets = chain.data();
+      shapeData.label = chain.label();
       break;
     }
   }
-  return spec;
+  return shapeData;
 }
 
 sgPtrHandle<sgRegion> viewAsRegion(const Shape& shape) {

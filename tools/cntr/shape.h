@@ -31,7 +31,7 @@ struct RegionRings {
 /// consume it, and the library objects are built from it. Which fields count depends on `kind`:
 /// a contour uses `points` and `closed`; a region `points` and `holes`; a region set `regions`;
 /// an edgelet chain `edgelets` (a closed outline of edge points). Holes of holes are not kept.
-struct ShapeSpec {
+struct ShapeData {
   ShapeKind kind = ShapeKind::Contour;
   std::string name;
   unsigned long label = 0;
@@ -60,15 +60,15 @@ struct Shape {
   std::string title() const;
 };
 
-/// The library object for the spec, named `spec.name` or else "#index". A library error while
+/// The library object for the shapeData, named `shapeData.name` or else "#index". A library error while
 /// building (holes crossing the outline, say) is kept in `buildError`.
-Shape buildShape(const ShapeSpec& spec, const std::string& source, std::size_t index);
+Shape buildShape(const ShapeData& shapeData, const std::string& source, std::size_t index);
 
 /// A shape read from an archive, named by its position.
 Shape wrapLoadedShape(Shape::Object object, const std::string& source, std::size_t index);
 
 /// The plain-data form of a built shape (inverse of buildShape, up to holes of holes).
-ShapeSpec describeShape(const Shape& shape);
+ShapeData describeShape(const Shape& shape);
 
 /// The shape as a region when it bounds an area: a region or an edgelet chain as is, a closed
 /// contour as the region it outlines. Throws ShapeError for an open contour and a region set.

@@ -11,12 +11,12 @@ namespace cntr {
 /// LINESTRING a contour, closed when its last point repeats the first. The repeated closing
 /// point of a ring is dropped. Shapes are named by position. Throws InputError with the line
 /// and column of the first token that does not fit.
-std::vector<ShapeSpec> parseWktShapes(const std::string& text, const std::string& source);
+std::vector<ShapeData> parseWktShapes(const std::string& text, const std::string& source);
 
 /// One geometry per line: a contour as LINESTRING (closed ones end on their first point), a
 /// region or an edgelet chain as POLYGON, a region set as MULTIPOLYGON. Names, labels and the
 /// edgelets' magnitudes and directions have no place in WKT and are left out.
-std::string formatWktShapes(const std::vector<ShapeSpec>& specs);
+std::string formatWktShapes(const std::vector<ShapeData>& shapeDataList);
 
 /// Shortest decimal text that reads back as the same double.
 std::string formatNumber(double value);

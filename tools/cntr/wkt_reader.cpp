@@ -95,40 +95,40 @@ class WktParser {
  public:
   WktParser(const std::string& text, const std::string& source) : lexer_(text, source) {}
 
-  std::vector<ShapeSpec> parseAll() {
-    std::vector<ShapeSpec> specs;
+  std::vector<ShapeData> parseAll() {
+    std::vector<ShapeData> shapeDataList;
     while (lexer_.peek().kind != Token::End) {
-      specs.push_back(parseGeometry());
+      shapeDataList.push_back(parseGeometry());
       while (lexer_.peek().kind == Token::Separator) lexer_.take();
     }
-    return specs;
+    return shapeDataList;
   }
 
  private:
-  ShapeSpec parseGeometry() {
+  ShapeData parseGeometry() {
     const Token keyword = lexer_.take();
     if (keyword.kind != Token::Word)
       lexer_.fail(keyword, "expected POLYGON, MULTIPOLYGON or LINESTRING, found '" + keyword.text + "'");
     rejectExtraDimensions();
-    ShapeSpec spec;
+    ShapeData shapeData;
     if (keyword.text == "POLYGON") {
-      spec.kind = ShapeKind::Region;
+      shapeData.kind = ShapeKind::Region;
       RegionRings rings = parsePolygonText();
-      spec.points = std::move(rings.outer);
-      spec.holes = std::move(rings.holes);
+      shapeData.points = std::move(rings.outer);
+      shapeData.holes = std::move(rings.holes);
     } else if (keyword.text == "MULTIPOLYGON") {
-      spec.kind = ShapeKind::RegionSet;
-      if (!takeEmpty()) spec.regions = parseList<RegionRings>([this] { return parsePolygonText(); });
+      shapeData.kind = ShapeKind::RegionSet;
+      if (!takeEmpty()) shapeData.regions = parseList<RegionRings>([this] { return parsePolygonText(); });
     } else if (keyword.text == "LINESTRING") {
-      spec.kind = ShapeKind::Contour;
-      if (!takeEmpty()) spec.points = parsePointList();
-      spec.closed = spec.points.size() >= 3 && spec.points.front() == spec.points.back();
-      if (spec.closed) spec.points.pop_back();
+      shapeData.kind = ShapeKind::Contour;
+      if (!takeEmpty()) shapeData.points = parsePointList();
+      shapeData.closed = shapeData.points.size() >= 3 && shapeData.points.front() == shapeData.points.back();
+      if (shapeData.closed) shapeData.points.pop_back();
     } else {
       lexer_.fail(keyword,
                   "unsupported geometry " + keyword.text + " (expected POLYGON, MULTIPOLYGON or LINESTRING)");
     }
-    return spec;
+    return shapeData;
   }
 
   void rejectExtraDimensions() {
@@ -203,7 +203,7 @@ class WktParser {
 
 }  // namespace
 
-std::vector<ShapeSpec> parseWktShapes(const std::string& text, const std::string& source) {
+std::vector<ShapeData> parseWktShapes(const std::string& text, const std::string& source) {
   return WktParser(text, source).parseAll();
 }
 

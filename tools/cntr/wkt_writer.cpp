@@ -34,20 +34,20 @@ Ring collectPositions(const std::vector<sgEdgelet>& edgelets) {
   return points;
 }
 
-std::string formatGeometry(const ShapeSpec& spec) {
-  switch (spec.kind) {
+std::string formatGeometry(const ShapeData& shapeData) {
+  switch (shapeData.kind) {
     case ShapeKind::Contour:
-      return "LINESTRING " +
-             (spec.points.empty() ? std::string("EMPTY") : formatPointList(spec.points, spec.closed));
+      return "LINESTRING " + (shapeData.points.empty() ? std::string("EMPTY")
+                                                       : formatPointList(shapeData.points, shapeData.closed));
     case ShapeKind::Region:
-      return "POLYGON " + formatPolygonText(spec.points, spec.holes);
+      return "POLYGON " + formatPolygonText(shapeData.points, shapeData.holes);
     case ShapeKind::Edgelets:
-      return "POLYGON " + formatPolygonText(collectPositions(spec.edgelets), {});
+      return "POLYGON " + formatPolygonText(collectPositions(shapeData.edgelets), {});
     case ShapeKind::RegionSet: {
-      if (spec.regions.empty()) return "MULTIPOLYGON EMPTY";
+      if (shapeData.regions.empty()) return "MULTIPOLYGON EMPTY";
       std::string out = "MULTIPOLYGON (";
-      for (std::size_t i = 0; i < spec.regions.size(); ++i)
-        out += (i ? ", " : "") + formatPolygonText(spec.regions[i].outer, spec.regions[i].holes);
+      for (std::size_t i = 0; i < shapeData.regions.size(); ++i)
+        out += (i ? ", " : "") + formatPolygonText(shapeData.regions[i].outer, shapeData.regions[i].holes);
       return out + ")";
     }
   }
@@ -56,9 +56,9 @@ std::string formatGeometry(const ShapeSpec& spec) {
 
 }  // namespace
 
-std::string formatWktShapes(const std::vector<ShapeSpec>& specs) {
+std::string formatWktShapes(const std::vector<ShapeData>& shapeDataList) {
   std::string out;
-  for (const ShapeSpec& spec : specs) out += formatGeometry(spec) + "\n";
+  for (const ShapeData& shapeData : shapeDataList) out += formatGeometry(shapeData) + "\n";
   return out;
 }
 

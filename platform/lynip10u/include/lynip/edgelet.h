@@ -28,9 +28,7 @@ class LYNIP_API sgEdgelet {
   sgVector<2> position() const { return pos_; }
   unsigned short magnitude() const { return mag_; }
   sgAngle8 angle() const { return angle_; }
-  bool operator==(const sgEdgelet& o) const {
-    return pos_ == o.pos_ && mag_ == o.mag_ && angle_ == o.angle_;
-  }
+  bool operator==(const sgEdgelet& o) const { return pos_ == o.pos_ && mag_ == o.mag_ && angle_ == o.angle_; }
 
  private:
   sgVector<2> pos_;

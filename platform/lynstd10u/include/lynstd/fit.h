@@ -26,7 +26,9 @@ struct LYNSTD_API sgEllipseFitParams {
   sgEllipseFitParams(sgFitMode mode = eFitLeastSquares, sgRadian rotationHint = sgRadian(0.0),
                      unsigned long refineIterations = 0,
                      double outlierDistance = std::numeric_limits<double>::infinity())
-      : mode(mode), rotationHint(rotationHint), refineIterations(refineIterations),
+      : mode(mode),
+        rotationHint(rotationHint),
+        refineIterations(refineIterations),
         outlierDistance(outlierDistance) {}
   sgFitMode mode;
   sgRadian rotationHint;
@@ -39,7 +41,9 @@ struct LYNSTD_API sgCircleFitParams {
   sgCircleFitParams(sgFitMode mode = eFitLeastSquares, double radiusScale = 1.0,
                     unsigned long refineIterations = 0,
                     double outlierDistance = std::numeric_limits<double>::infinity())
-      : mode(mode), radiusScale(radiusScale), refineIterations(refineIterations),
+      : mode(mode),
+        radiusScale(radiusScale),
+        refineIterations(refineIterations),
         outlierDistance(outlierDistance) {}
   sgFitMode mode;
   double radiusScale;

@@ -112,8 +112,8 @@ class LYNSTD_API sgEllipse {
   double r2() const { return g_.r2; }
   sgRadian rotation() const { return g_.rotation; }
   bool operator==(const sgEllipse& o) const {
-    return g_.center == o.g_.center && g_.r1 == o.g_.r1 && g_.r2 == o.g_.r2 &&
-           g_.rotation == o.g_.rotation && g_.flags == o.g_.flags;
+    return g_.center == o.g_.center && g_.r1 == o.g_.r1 && g_.r2 == o.g_.r2 && g_.rotation == o.g_.rotation &&
+           g_.flags == o.g_.flags;
   }
 
  private:
