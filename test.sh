@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a plain optimised build, then a build with address and
-# undefined-behaviour sanitizers, then a program outside the tree built against the installed
-# package. Installs missing Debian packages first.
+# Builds everything and runs every test: a plain optimised build, a build with address and
+# undefined-behaviour sanitizers (leaks fail it), a ThreadSanitizer build of the threaded tests,
+# bounded fuzzing runs, and a program outside the tree built against the installed package.
+# Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
