@@ -7,6 +7,7 @@
 // what it writes would corrupt archives that users keep.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <typeinfo>
 #include <vector>
@@ -17,24 +18,13 @@
 #include "cntr/region.h"
 #include "cntr/regionst.h"
 #include "lynstd/archive.h"
+#include "persistentclasses.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-const std::type_info* const kClasses[] = {
-    &typeid(sgContourDefs::EmptyContour),
-    &typeid(sgContourDefs::EmptyRegionSet),
-    &typeid(sgContourDefs::BadParams),
-    &typeid(sgContourDefs::RegionCannotBeSetOpen),
-    &typeid(sgContour),
-    &typeid(sgRegion),
-    &typeid(sgRegionSet),
-    &typeid(sgContourT<sgEdgelet>),
-    &typeid(sgRegionT<sgEdgelet>),
-    &typeid(sgRegionSetT<sgEdgelet>),
-};
-constexpr std::size_t kClassCount = sizeof kClasses / sizeof kClasses[0];
+constexpr std::size_t kClassCount = std::size(kPersistentClasses);
 
 // Reference-counted objects die with their last handle; the others belong to whoever made them.
 class OwnedObject {
@@ -131,6 +121,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (data[0] & 0x80)
     loadThroughPointer(bytes);
   else
-    loadIntoFactoryObject(*kClasses[data[0] % kClassCount], bytes);
+    loadIntoFactoryObject(*kPersistentClasses[data[0] % kClassCount], bytes);
   return 0;
 }

@@ -14,7 +14,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 GOLDEN = ROOT / "tests" / "data" / "archives"
 CORPUS = ROOT / "fuzz" / "corpus" / "archive"
 
-# The order of kClasses in archive_fuzz.cpp, by mangled class name.
+# The order of kPersistentClasses in tests/cntr/persistentclasses.h, by mangled class name.
 CLASS_INDEX = {
     b"N13sgContourDefs12EmptyContourE": 0,
     b"N13sgContourDefs14EmptyRegionSetE": 1,

@@ -9,6 +9,7 @@
 
 #include "cntr/cntrtmpl.h"
 #include "cntr/contourdefs.h"
+#include "persistentclasses.h"
 
 namespace {
 
@@ -22,19 +23,7 @@ std::unique_ptr<sgPersistent> makeRegistered(const std::type_info& type) {
 }
 
 TEST(FactoryTable, EachOfTheTenClassesIsMadeAsItself) {
-  const std::type_info* const classes[] = {
-      &typeid(sgContourDefs::EmptyContour),
-      &typeid(sgContourDefs::EmptyRegionSet),
-      &typeid(sgContourDefs::BadParams),
-      &typeid(sgContourDefs::RegionCannotBeSetOpen),
-      &typeid(sgContour),
-      &typeid(sgRegion),
-      &typeid(sgRegionSet),
-      &typeid(sgContourT<sgEdgelet>),
-      &typeid(sgRegionT<sgEdgelet>),
-      &typeid(sgRegionSetT<sgEdgelet>),
-  };
-  for (const std::type_info* type : classes) {
+  for (const std::type_info* type : kPersistentClasses) {
     const auto made = makeRegistered(*type);
     ASSERT_TRUE(made) << type->name();
     EXPECT_EQ(typeid(*made), *type);
