@@ -45,7 +45,9 @@ struct QueryBuffers {
   std::vector<Crossing> crossings;
 };
 
-QueryBuffers& queryBuffers() {
+// Not inlined: GCC would otherwise fetch the thread-local address again inside the callers'
+// loops, a library call each time in a shared library.
+[[gnu::noinline]] QueryBuffers& queryBuffers() {
   thread_local QueryBuffers buffers;
   return buffers;
 }
@@ -60,7 +62,7 @@ const sgcntr::EdgeGrid* sgContour::edgeIndex() const {
       edgeScanned_ = true;
       return nullptr;
     }
-    edgeGrid_ = sgcntr::EdgeGrid::build(segRects_, validLine_);
+    edgeGrid_ = sgcntr::EdgeGrid::build(lineSegs_, segRects_, validLine_);
     edgeGridValid_ = true;
   }
   return edgeGrid_.get();
@@ -73,7 +75,7 @@ void sgContour::candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) co
   // edges are returned or their order.
   const auto keep = [&](int k) {
     const auto e = static_cast<std::size_t>(k);
-    return validLine_[e] && reach.mayMeet(segRects_[e]);
+    return validLine_[e] && reach.mayMeet(segRects_[e]) && reach.mayMeet(lineSegs_[e]);
   };
   const sgcntr::EdgeGrid* grid = edgeIndex();
   if (grid && grid->appendCandidates(reach, keep, edges)) return;

@@ -56,13 +56,39 @@ class SegmentReach {
     return !(lowest > bound || highest < -bound);
   }
 
+  /// False only for an edge that cannot give a crossing, by the reasoning of mayMeet applied to
+  /// the segments themselves: the edge lies wholly on one side of the query's line, or the query
+  /// wholly on one side of the edge's line, farther than the reach. Side values are affine along
+  /// a segment, so its end points bound them.
+  bool mayMeet(const sgLineSeg& edge) const {
+    const sgVector<2> p = edge.p1(), q = edge.p2();
+    const double ex = q.x() - p.x(), ey = q.y() - p.y();
+    const double edgeScale = std::fabs(ex) + std::fabs(ey);
+    if (!(lineScale_ >= kMinLineScale) || !(edgeScale >= kMinLineScale)) return true;
+    const double reach =
+        reachFor(std::max({std::fabs(p.x()), std::fabs(p.y()), std::fabs(q.x()), std::fabs(q.y())}));
+    const auto clear = [reach](double s1, double s2, double scale) {
+      const double bound = reach * scale;
+      return (s1 > bound && s2 > bound) || (s1 < -bound && s2 < -bound);
+    };
+    const auto sideOfQuery = [&](const sgVector<2>& v) {
+      return vx_ * (v.y() - a_.y()) - vy_ * (v.x() - a_.x());
+    };
+    const auto sideOfEdge = [&](const sgVector<2>& v) { return ex * (v.y() - p.y()) - ey * (v.x() - p.x()); };
+    return !clear(sideOfQuery(p), sideOfQuery(q), lineScale_) &&
+           !clear(sideOfEdge(a_), sideOfEdge(b_), edgeScale);
+  }
+
   /// A margin such that every rectangle accepted by mayMeet whose coordinates stay within
   /// `magnitude` in absolute value meets the segment widened by the margin along both axes.
   /// An accepted rectangle meets the box of the segment and, widened by the reach, its line; as
   /// the segment is the diagonal of its box, the rectangle widened by the reach then meets the
   /// segment itself. Twice the reach also covers the rounding of the cell bounds of a grid over
   /// such coordinates.
-  double walkMargin(double magnitude) const { return 2.0 * reachFor(magnitude); }
+  double walkMargin(double magnitude) const { return marginFor(std::max(magnitude, magnitude_)); }
+
+  /// The walk margin of a segment whose coordinates stay within `magnitude` in absolute value.
+  static double marginFor(double magnitude) { return 2.0 * (kAbsoluteReach + kRelativeReach * magnitude); }
 
   const sgVector<2>& first() const { return a_; }
   const sgVector<2>& second() const { return b_; }

@@ -152,9 +152,11 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   std::vector<sgVector<2>> intersections(const sgLineSeg& seg, std::vector<int>& segmentIndices,
                                          bool endPoints) const;
   /// The only place that chooses which edges a segment can meet: appends, in ascending edge
-  /// order, every valid edge whose bounding rectangle overlaps the segment's bounding box and
-  /// does not lie wholly on one side of the segment's line, farther than a few 1e-6 from it
-  /// (such an edge can give no crossing). Uses the edge index once it is built.
+  /// order, valid edges whose bounding rectangle overlaps the segment's bounding box, that do not
+  /// lie wholly on one side of the segment's line, farther than a few 1e-6 from it, and whose
+  /// line the segment does not keep that far from either. Without the edge index that is every
+  /// such edge; the index also leaves out edges whose segment stays clear of the query segment.
+  /// Every edge that can give a crossing is always among them.
   void candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) const;
   /// Calls mutating_() when the persistence base's notification flag is set.
   void notifyMutation();
@@ -207,7 +209,7 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable bool segRectsValid_ = false;
   mutable std::vector<sgRect> segRects_;
   mutable std::vector<bool> validLine_;
-  // Spatial index over segRects_ for candidateEdges. It is built on the second segment query
+  // Spatial index over the edges for candidateEdges. It is built on the second segment query
   // after a change (a single query scans faster than it builds) and stays null when the edges
   // are too few to pay for it. Immutable once built, so copies share it.
   mutable bool edgeScanned_ = false;

@@ -339,6 +339,29 @@ TEST(AcceleratedQueries, CandidateEdgesAreTheSameWithAndWithoutTheIndex) {
   }
 }
 
+TEST(AcceleratedQueries, TheIndexKeepsEdgesPassingJustBesideTheSegment) {
+  // A fan of 64 long thin spikes around the origin; the query runs along one spike at 1.5e-6
+  // from its side, so that spike's edge must stay a candidate.
+  Points star;
+  for (int i = 0; i < 64; ++i) {
+    const double t = i * std::numbers::pi / 32;
+    star.emplace_back(std::cos(t), std::sin(t));
+    star.emplace_back(100.0 * std::cos(t + 0.001), 100.0 * std::sin(t + 0.001));
+  }
+  const ProbeContour c(star);
+  const V tip = star[1], base = star[0];
+  const V normal = V(base.y() - tip.y(), tip.x() - base.x()) / (tip - base).len();
+  const sgLineSeg seg(base + normal * 1.5e-6, tip + normal * 1.5e-6);
+  std::vector<int> indexed;
+  c.candidateEdges(seg, indexed);
+  indexed.clear();
+  c.candidateEdges(seg, indexed);
+  EXPECT_TRUE(std::count(indexed.begin(), indexed.end(), 1) == 1);
+  std::vector<int> plainIndices, indices;
+  EXPECT_EQ(c.intersections(seg, indices, false), plainCrossings(c, seg, false, plainIndices));
+  EXPECT_EQ(indices, plainIndices);
+}
+
 TEST(AcceleratedQueries, EdgesFarFromTheSegmentsLineAreNotCandidates) {
   // A 40-gon; the segment's box covers the whole outline, its line passes near two vertices only.
   Points ring;
@@ -349,6 +372,11 @@ TEST(AcceleratedQueries, EdgesFarFromTheSegmentsLineAreNotCandidates) {
   c.candidateEdges(sgLineSeg(V(-1, -1), V(1, 1)), edges);
   // The diagonal meets the edges around the vertices at 45 and 225 degrees (vertices 5 and 25).
   EXPECT_EQ(edges, (std::vector<int>{5, 6, 25, 26}));
+  // This one's box overlaps the boxes of the two edges at vertex 0, (1, 0), and its line runs
+  // through that vertex, but the segment stops 0.01 short of their lines.
+  edges.clear();
+  c.candidateEdges(sgLineSeg(V(0, 0), V(0.99, 0)), edges);
+  EXPECT_TRUE(edges.empty());
 }
 
 TEST(AcceleratedQueries, InsideCountsMatchThePlainSortedGapSearch) {
