@@ -6,6 +6,7 @@
 
 #include "cntr/contour.h"
 #include "edgegrid.h"
+#include "edgesweep.h"
 #include "edgewalk.h"
 #include "segmentreach.h"
 
@@ -156,13 +157,20 @@ bool sgContour::isSelfIntersecting() const {
   if (points_.empty()) return false;
   if (selfIntersectingValid_) return selfIntersectingResult_;
   computeLineSegs();
-  bool crossing = false;
   // endPoints false leaves out the edge itself and its two neighbours, which always meet it at
   // the shared vertices; any other edge met by it is a real self-intersection.
-  for (std::size_t k = 0; k < lineSegs_.size() && !crossing; ++k) {
-    if (!validLine_[k]) continue;
-    const sgLineSeg edge = lineSegs_[k];
-    crossing = crossingCount(edge, false) > 0;
+  const auto meetsAnother = [&](std::size_t k) {
+    return validLine_[k] && crossingCount(lineSegs_[k], false) > 0;
+  };
+  // The sweep proves most outlines free of crossings in n log n. Otherwise its suspects are asked
+  // first, and only then every edge in turn; either way the crossing queries give the answer.
+  const sgcntr::SweepVerdict verdict = sgcntr::sweepEdges(lineSegs_, validLine_);
+  bool crossing = false;
+  if (verdict.kind != sgcntr::SweepVerdict::Clear) {
+    crossing = verdict.kind == sgcntr::SweepVerdict::Suspect &&
+               (meetsAnother(static_cast<std::size_t>(verdict.first)) ||
+                meetsAnother(static_cast<std::size_t>(verdict.second)));
+    for (std::size_t k = 0; k < lineSegs_.size() && !crossing; ++k) crossing = meetsAnother(k);
   }
   selfIntersectingResult_ = crossing;
   selfIntersectingValid_ = true;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <numbers>
 #include <optional>
 #include <random>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "cntr/region.h"
+#include "edgesweep.h"
 #include "probedirection.h"
 
 using V = sgVector<2>;
@@ -321,6 +324,168 @@ TEST(AcceleratedQueries, SegmentCrossingsAndSelfIntersectionMatchThePlainScan) {
     expectSamePoints(c.intersections(other), plainCrossingsWith(c, other));
     if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
   }
+}
+
+/// Turns the points by `angle` about the origin, then shifts and scales them: the rounding moves
+/// every vertex a little, so exact ties become near ties of either sign.
+Points placed(const Points& points, double angle, double scale, const V& shift) {
+  const double c = std::cos(angle), s = std::sin(angle);
+  Points out;
+  for (const V& p : points) out.push_back(V(c * p.x() - s * p.y(), s * p.x() + c * p.y()) * scale + shift);
+  return out;
+}
+
+/// A square with a V-shaped notch from the top whose tip ends `gap` above the bottom edge (below
+/// it for a negative gap) or, when `atCorner`, above the bottom right corner, where the outline
+/// turns down and away.
+Points notchedSquare(double gap, bool atCorner) {
+  const double tipX = atCorner ? 10.0 : 5.0;
+  return {V(0, 0), V(10, 0), V(12, -5), V(12, 10), V(tipX + 1, 10), V(tipX, gap), V(tipX - 1, 10), V(0, 10)};
+}
+
+/// A skyline over unit columns of random integer heights: a simple rectilinear outline with
+/// straight runs (equal neighbouring heights), repeated vertices, and, where `pinched`, two
+/// skylines touching at one corner.
+Points skyline(Rng& rng, int columns, bool pinched) {
+  std::uniform_int_distribution<int> height(1, 4), repeat(0, 7);
+  Points points{V(0, 0), V(columns, 0)};
+  for (int i = columns; i > 0; --i) {
+    const double h = height(rng);
+    points.emplace_back(i, h);
+    if (repeat(rng) == 0) points.emplace_back(i, h);
+    points.emplace_back(i - 1, h);
+  }
+  if (!pinched) return points;
+  // A second skyline hanging below, sharing only the corner (0, 0).
+  for (const V& p : Points{V(0, 0), V(-columns, 0), V(-columns, -3), V(0, -3)}) points.push_back(p);
+  return points;
+}
+
+TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanAtTheTolerance) {
+  Rng rng(424242u);
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * std::numbers::pi), offset(-50.0, 50.0);
+  // Around the crossing tolerance (1e-6) and the sweep's clearance (1e-5), on both sides.
+  const double gaps[] = {-1e-3,  -1e-6,  0.0,  5e-7,   9.99e-7, 1.001e-6,
+                         1.5e-6, 2.5e-6, 9e-6, 1.4e-5, 2e-5,    1e-3};
+  for (int trial = 0; trial < 40; ++trial) {
+    for (const double gap : gaps) {
+      for (const bool atCorner : {false, true}) {
+        // The first turns make the bottom edge (nearly) vertical, the case only the sweep over
+        // transposed coordinates sees.
+        const double turns[] = {0.0, std::numbers::pi / 2, std::numbers::pi / 2 + 0.01,
+                                1.5 * std::numbers::pi - 0.005};
+        const double turn = trial < 4 ? turns[trial] : angle(rng);
+        const ProbeContour c(placed(notchedSquare(gap, atCorner), turn, 1.0, V(offset(rng), offset(rng))));
+        EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c)) << "gap " << gap << ", turn " << turn;
+      }
+    }
+  }
+  // Unturned, the answers are known: the tip crossing the edge, even by 1e-6, is a crossing;
+  // stopping short of it is none, however near, as the edges' boxes then do not meet.
+  EXPECT_TRUE(ProbeContour(notchedSquare(-1e-6, false)).isSelfIntersecting());
+  EXPECT_FALSE(ProbeContour(notchedSquare(5e-7, false)).isSelfIntersecting());
+}
+
+TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanOnDegenerateOutlines) {
+  Rng rng(5150u);
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * std::numbers::pi);
+  for (int trial = 0; trial < 200; ++trial) {
+    Points points = skyline(rng, randomSize(rng, 300), trial % 3 == 0);
+    if (trial % 4 == 1) points = placed(points, angle(rng), 1.0 + trial, V(0.5, -0.25));
+    // Huge coordinates leave the sweep's range: the plain scan must still decide.
+    if (trial % 10 == 7) points = placed(points, 0.0, 1e9, V(0, 0));
+    const ProbeContour c(points, trial % 5 != 0);
+    EXPECT_EQ(c.isSelfIntersecting(), plainSelfIntersecting(c)) << "trial " << trial;
+    // A spike out and back along itself, and a vertex moved onto a far edge.
+    Points spiked = points;
+    spiked.insert(spiked.begin() + 3, {spiked[2] + V(0.5, 7), spiked[2]});
+    const ProbeContour s(spiked);
+    EXPECT_EQ(s.isSelfIntersecting(), plainSelfIntersecting(s)) << "trial " << trial;
+  }
+}
+
+/// Distance between two segments: zero when they cross, else the least end-to-segment distance.
+double segmentDistance(const sgLineSeg& s, const sgLineSeg& t) {
+  const auto side = [](const V& a, const V& b, const V& p) {
+    return (b.x() - a.x()) * (p.y() - a.y()) - (b.y() - a.y()) * (p.x() - a.x());
+  };
+  if (side(s.p1(), s.p2(), t.p1()) * side(s.p1(), s.p2(), t.p2()) < 0.0 &&
+      side(t.p1(), t.p2(), s.p1()) * side(t.p1(), t.p2(), s.p2()) < 0.0)
+    return 0.0;
+  return std::min(
+      {s.distToPoint(t.p1()), s.distToPoint(t.p2()), t.distToPoint(s.p1()), t.distToPoint(s.p2())});
+}
+
+/// The least distance between two valid edges that share no end point position.
+double leastClearance(const ProbeContour& c) {
+  double least = std::numeric_limits<double>::infinity();
+  const auto& segs = c.lineSegs();
+  for (std::size_t k = 0; k < segs.size(); ++k) {
+    for (std::size_t j = k + 1; j < segs.size(); ++j) {
+      if (!c.validLine()[k] || !c.validLine()[j]) continue;
+      const V ends[] = {segs[k].p1(), segs[k].p2()};
+      if (std::count(std::begin(ends), std::end(ends), segs[j].p1()) +
+              std::count(std::begin(ends), std::end(ends), segs[j].p2()) >
+          0)
+        continue;
+      least = std::min(least, segmentDistance(segs[k], segs[j]));
+    }
+  }
+  return least;
+}
+
+/// A rectangle with a wedge cut in from each side; the two tips point at each other `gap` apart.
+Points facingTips(double gap) {
+  return {V(-10, -1), V(0, 0),   V(-10, 1), V(-10, 5), V(10, 5),
+          V(10, 1),   V(gap, 0), V(10, -1), V(10, -5), V(-10, -5)};
+}
+
+TEST(EdgeSweep, ClearMeansEveryTwoEdgesStayBeyondTheClearance) {
+  Rng rng(31337u);
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * std::numbers::pi);
+  std::uniform_real_distribution<double> logGap(std::log(1e-7), std::log(1e-3));
+  int clear = 0, suspect = 0;
+  for (int trial = 0; trial < 600; ++trial) {
+    const double gap = std::exp(logGap(rng));
+    const Points shape = trial % 3 == 0 ? facingTips(gap) : notchedSquare(gap, trial % 3 == 1);
+    const ProbeContour c(placed(shape, angle(rng), 1.0, V(3.0, -7.0)));
+    const sgcntr::SweepVerdict verdict = sgcntr::sweepEdges(c.lineSegs(), c.validLine());
+    if (verdict.kind == sgcntr::SweepVerdict::Clear) {
+      EXPECT_GT(leastClearance(c), sgcntr::kSweepClearance) << "gap " << gap;
+      ++clear;
+    } else {
+      ++suspect;
+    }
+  }
+  // Both verdicts occur: the gaps straddle the clearance.
+  EXPECT_GT(clear, 100);
+  EXPECT_GT(suspect, 100);
+}
+
+TEST(EdgeSweep, ProvesSimpleOutlinesFreeOfCrossingsAndNamesNearEdges) {
+  Rng rng(77u);
+  const auto verdictOf = [](const ProbeContour& c) {
+    return sgcntr::sweepEdges(c.lineSegs(), c.validLine());
+  };
+  for (int trial = 0; trial < 50; ++trial) {
+    const ProbeContour star(starOutline(rng, randomSize(rng, 5000), false));
+    EXPECT_EQ(verdictOf(star).kind, sgcntr::SweepVerdict::Clear);
+    // Straight runs, repeated vertices and a pinch point are no reason for doubt.
+    const ProbeContour rectilinear(skyline(rng, randomSize(rng, 300), trial % 2 == 0));
+    EXPECT_EQ(verdictOf(rectilinear).kind, sgcntr::SweepVerdict::Clear);
+  }
+  // The notch tip (edges 5 and 6) within the clearance of the bottom edge (edge 1) or of the
+  // corner vertex that edges 1 and 2 share.
+  for (const bool atCorner : {false, true}) {
+    const sgcntr::SweepVerdict near = verdictOf(ProbeContour(notchedSquare(5e-6, atCorner)));
+    ASSERT_EQ(near.kind, sgcntr::SweepVerdict::Suspect);
+    const std::set<int> named{near.first, near.second};
+    EXPECT_TRUE(named.count(5) + named.count(6) == 1 && named.count(1) + (atCorner ? named.count(2) : 0) == 1)
+        << near.first << ", " << near.second;
+    EXPECT_EQ(verdictOf(ProbeContour(notchedSquare(1e-4, atCorner))).kind, sgcntr::SweepVerdict::Clear);
+  }
+  EXPECT_EQ(verdictOf(ProbeContour(placed(notchedSquare(1.0, false), 0.0, 2e8, V(0, 0)))).kind,
+            sgcntr::SweepVerdict::Undecided);
 }
 
 TEST(AcceleratedQueries, CandidateEdgesAreTheSameWithAndWithoutTheIndex) {
