@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory_resource>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -58,22 +59,23 @@ class EdgeSweep {
   /// Bottom-to-top order of the active edges. Two active edges that do not meet badly never
   /// change order while both are active; where the order is undefined (an end point on another
   /// edge, collinear edges) the sweep records a suspect and stops after the current operation.
+  /// The tree holds copies of the edges, so that a comparison reads only the nodes on its path.
   struct Below {
     using is_transparent = void;
     EdgeSweep* sweep;
-    bool operator()(int s, int t) const { return sweep->isBelow(s, t); }
-    bool operator()(int s, const Probe& p) const { return sweep->sideOf(s, p) > 0; }
-    bool operator()(const Probe& p, int s) const { return sweep->sideOf(s, p) < 0; }
+    bool operator()(const Edge& a, const Edge& b) const { return sweep->isBelow(a, b); }
+    bool operator()(const Edge& a, const Probe& p) const { return sweep->sideOf(a, p) > 0; }
+    bool operator()(const Probe& p, const Edge& a) const { return sweep->sideOf(a, p) < 0; }
   };
-  using Active = std::set<int, Below>;
+  using Active = std::pmr::set<Edge, Below>;
 
-  bool isBelow(int s, int t);
-  /// Orientation of the probe point against edge s: positive above it.
-  int sideOf(int s, const Probe& p);
-  bool meetBadly(int s, int t) const;
-  bool nearVertically(int s, const V& p) const;
-  bool suspect(int s, int t) {
-    suspect_ = EdgePair(edges_[static_cast<std::size_t>(s)].index, edges_[static_cast<std::size_t>(t)].index);
+  bool isBelow(const Edge& a, const Edge& b);
+  /// Orientation of the probe point against the edge: positive above it.
+  int sideOf(const Edge& e, const Probe& p);
+  static bool meetBadly(const Edge& a, const Edge& b);
+  static bool nearVertically(const Edge& e, const V& p);
+  bool suspect(int first, int second) {
+    suspect_ = EdgePair(first, second);
     return true;
   }
 
@@ -81,10 +83,8 @@ class EdgeSweep {
   std::optional<EdgePair> suspect_;
 };
 
-bool EdgeSweep::isBelow(int s, int t) {
-  if (s == t) return false;
-  const Edge& a = edges_[static_cast<std::size_t>(s)];
-  const Edge& b = edges_[static_cast<std::size_t>(t)];
+bool EdgeSweep::isBelow(const Edge& a, const Edge& b) {
+  if (a.index == b.index) return false;
   // Compare at the later start, where both are active: its start against the other edge.
   int side;
   if (a.left == b.left)
@@ -94,22 +94,19 @@ bool EdgeSweep::isBelow(int s, int t) {
   else
     side = -sfOrientation(b.left, b.right, a.left);
   if (side == 0) {
-    suspect(s, t);
-    return s < t;  // any consistent answer: the sweep stops after this operation
+    suspect(a.index, b.index);
+    return a.index < b.index;  // any consistent answer: the sweep stops after this operation
   }
   return side > 0;
 }
 
-int EdgeSweep::sideOf(int s, const Probe& p) {
-  const Edge& e = edges_[static_cast<std::size_t>(s)];
+int EdgeSweep::sideOf(const Edge& e, const Probe& p) {
   const int side = sfOrientation(e.left, e.right, p.point);
-  if (side == 0) suspect(s, p.owner);
+  if (side == 0) suspect(e.index, p.owner);
   return side;
 }
 
-bool EdgeSweep::meetBadly(int s, int t) const {
-  const Edge& a = edges_[static_cast<std::size_t>(s)];
-  const Edge& b = edges_[static_cast<std::size_t>(t)];
+bool EdgeSweep::meetBadly(const Edge& a, const Edge& b) {
   const int o1 = sfOrientation(a.left, a.right, b.left), o2 = sfOrientation(a.left, a.right, b.right);
   if (o1 * o2 > 0) return false;
   const int o3 = sfOrientation(b.left, b.right, a.left), o4 = sfOrientation(b.left, b.right, a.right);
@@ -126,8 +123,7 @@ bool EdgeSweep::meetBadly(int s, int t) const {
   return lexLess(restA, *shared) == lexLess(restB, *shared);
 }
 
-bool EdgeSweep::nearVertically(int s, const V& p) const {
-  const Edge& e = edges_[static_cast<std::size_t>(s)];
+bool EdgeSweep::nearVertically(const Edge& e, const V& p) {
   const double dx = e.right.x() - e.left.x();
   if (!(dx > 0.0)) return true;  // an active vertical edge would pass through p
   const double y = e.left.y() + (p.x() - e.left.x()) * ((e.right.y() - e.left.y()) / dx);
@@ -148,15 +144,17 @@ std::optional<EdgePair> EdgeSweep::findSuspect() {
   }
   // At one point, edges ending there leave before edges starting there arrive.
   std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-    if (a.point != b.point) return lexLess(a.point, b.point);
-    return !a.start && b.start;
+    const double ax = a.point.x(), bx = b.point.x(), ay = a.point.y(), by = b.point.y();
+    return ax < bx || (ax == bx && (ay < by || (ay == by && !a.start && b.start)));
   });
 
-  Active active(Below{this});
+  // Nodes come from one arena released with the sweep: no allocation per insertion.
+  std::pmr::monotonic_buffer_resource arena;
+  Active active(Below{this}, &arena);
   std::vector<Active::iterator> position(edges_.size(), active.end());
   const auto checkPair = [&](Active::iterator lower, Active::iterator upper) {
     return lower != active.end() && upper != active.end() && meetBadly(*lower, *upper) &&
-           suspect(*lower, *upper);
+           suspect(lower->index, upper->index);
   };
   for (std::size_t i = 0; i < events.size();) {
     const V point = events[i].point;
@@ -171,16 +169,16 @@ std::optional<EdgePair> EdgeSweep::findSuspect() {
       if (checkPair(lower, upper)) return suspect_;
     }
 
-    const Probe probe{point, events[i == groupEnd ? i - 1 : i].edge};
+    const Probe probe{point, edges_[static_cast<std::size_t>(events[i == groupEnd ? i - 1 : i].edge)].index};
     const auto nearProbe = [&](Active::iterator it) {
-      return it != active.end() && nearVertically(*it, point) && suspect(*it, probe.owner);
+      return it != active.end() && nearVertically(*it, point) && suspect(it->index, probe.owner);
     };
     const Active::iterator above = active.lower_bound(probe);
     if (suspect_ || nearProbe(above) || (above != active.begin() && nearProbe(std::prev(above))))
       return suspect_;
 
     for (; i < groupEnd; ++i) {
-      const Active::iterator it = active.insert(events[i].edge).first;
+      const Active::iterator it = active.insert(edges_[static_cast<std::size_t>(events[i].edge)]).first;
       if (suspect_) return suspect_;
       position[static_cast<std::size_t>(events[i].edge)] = it;
       const Active::iterator lower = it == active.begin() ? active.end() : std::prev(it);
@@ -263,10 +261,11 @@ SweepVerdict sweepEdges(const std::vector<sgLineSeg>& segs, const std::vector<bo
   const auto suspectOf = [](const EdgePair& pair) {
     return SweepVerdict{SweepVerdict::Suspect, pair.first, pair.second};
   };
+  // The sweep in plain coordinates first: a crossing, the likeliest reason for doubt, ends it.
   std::vector<Edge> edges = sweepEdgesOf(segs, valid, false);
-  if (const auto pair = findNearEndPoints(edges)) return suspectOf(*pair);
-  if (const auto pair = EdgeSweep(std::move(edges)).findSuspect()) return suspectOf(*pair);
+  if (const auto pair = EdgeSweep(edges).findSuspect()) return suspectOf(*pair);
   if (const auto pair = EdgeSweep(sweepEdgesOf(segs, valid, true)).findSuspect()) return suspectOf(*pair);
+  if (const auto pair = findNearEndPoints(edges)) return suspectOf(*pair);
   return {SweepVerdict::Clear};
 }
 

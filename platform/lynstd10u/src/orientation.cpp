@@ -1,5 +1,5 @@
-// Orientation with a floating-point filter and an exact fallback (Shewchuk, "Adaptive precision
-// floating-point arithmetic and fast robust geometric predicates", 1997).
+// The exact orientation behind the inline filter (Shewchuk, "Adaptive precision floating-point
+// arithmetic and fast robust geometric predicates", 1997).
 #include "lynstd/orientation.h"
 
 #include <cmath>
@@ -22,7 +22,9 @@ void twoProduct(double a, double b, double& p, double& e) {
 /// Exact sign of (b - a) x (c - a), evaluated as the sum of six exact products of the inputs
 /// (each split into two doubles) accumulated into a nonoverlapping expansion (Shewchuk 1997,
 /// grow-expansion with zero elimination); the expansion's largest component carries the sign.
-int orientationExact(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c) {
+}  // namespace
+
+int sfOrientationExact(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c) {
   // (b - a) x (c - a) = ax*by - ax*cy - ay*bx + ay*cx + bx*cy - by*cx.
   const double f[6][2] = {{a.x(), b.y()}, {-a.x(), c.y()}, {-a.y(), b.x()},
                           {a.y(), c.x()}, {b.x(), c.y()},  {-b.y(), c.x()}};
@@ -49,36 +51,4 @@ int orientationExact(const sgVector<2>& a, const sgVector<2>& b, const sgVector<
   }
   if (h.empty()) return 0;
   return h.back() > 0.0 ? 1 : -1;
-}
-
-}  // namespace
-
-// The floating-point value decides when it exceeds Shewchuk's error bound for this formula
-// (ccwerrboundA); otherwise the exact evaluation does.
-int sfOrientation(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c) {
-  const double detLeft = (a.x() - c.x()) * (b.y() - c.y());
-  const double detRight = (a.y() - c.y()) * (b.x() - c.x());
-  const double det = detLeft - detRight;
-  double detSum;
-  if (detLeft > 0.0) {
-    if (detRight <= 0.0) return det > 0.0 ? 1 : (det < 0.0 ? -1 : 0);
-    detSum = detLeft + detRight;
-  } else if (detLeft < 0.0) {
-    if (detRight >= 0.0) return det > 0.0 ? 1 : (det < 0.0 ? -1 : 0);
-    detSum = -detLeft - detRight;
-  } else {
-    // Both products vanish: exactly when a factor is zero (a rounded difference is zero only for
-    // equal operands); otherwise they underflowed and only the exact sum can tell.
-    if (detRight == 0.0) {
-      const bool leftZero = a.x() == c.x() || b.y() == c.y(), rightZero = a.y() == c.y() || b.x() == c.x();
-      return leftZero && rightZero ? 0 : orientationExact(a, b, c);
-    }
-    return det > 0.0 ? 1 : -1;
-  }
-  constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
-  constexpr double kBound = (3.0 + 16.0 * kEps) * kEps;
-  const double bound = kBound * detSum;
-  if (det > bound) return 1;
-  if (-det > bound) return -1;
-  return orientationExact(a, b, c);
 }

@@ -3,6 +3,37 @@
 #include "lynstd/export.h"
 #include "lynstd/vector.h"
 
-/// Sign of (b - a) x (c - a), exactly for any finite input: 1 when a, b, c turn left
+/// Sign of (b - a) x (c - a) evaluated exactly (expansion arithmetic): 1 when a, b, c turn left
 /// (counter-clockwise), -1 when they turn right, 0 when they are collinear.
-LYNSTD_API int sfOrientation(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c);
+LYNSTD_API int sfOrientationExact(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c);
+
+/// The same sign, for any finite input. The floating-point value decides when it exceeds
+/// Shewchuk's error bound for this formula (ccwerrboundA), which is almost always; otherwise the
+/// exact evaluation does. Inline, because sweeps and hulls call it in their inner loops.
+inline int sfOrientation(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c) {
+  const double detLeft = (a.x() - c.x()) * (b.y() - c.y());
+  const double detRight = (a.y() - c.y()) * (b.x() - c.x());
+  const double det = detLeft - detRight;
+  double detSum;
+  if (detLeft > 0.0) {
+    if (detRight <= 0.0) return det > 0.0 ? 1 : (det < 0.0 ? -1 : 0);
+    detSum = detLeft + detRight;
+  } else if (detLeft < 0.0) {
+    if (detRight >= 0.0) return det > 0.0 ? 1 : (det < 0.0 ? -1 : 0);
+    detSum = -detLeft - detRight;
+  } else {
+    // Both products vanish: exactly when a factor is zero (a rounded difference is zero only for
+    // equal operands); otherwise they underflowed and only the exact sum can tell.
+    if (detRight == 0.0) {
+      const bool leftZero = a.x() == c.x() || b.y() == c.y(), rightZero = a.y() == c.y() || b.x() == c.x();
+      return leftZero && rightZero ? 0 : sfOrientationExact(a, b, c);
+    }
+    return det > 0.0 ? 1 : -1;
+  }
+  constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
+  constexpr double kBound = (3.0 + 16.0 * kEps) * kEps;
+  const double bound = kBound * detSum;
+  if (det > bound) return 1;
+  if (-det > bound) return -1;
+  return sfOrientationExact(a, b, c);
+}
