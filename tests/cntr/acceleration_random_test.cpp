@@ -599,6 +599,104 @@ TEST(AcceleratedQueries, ProbeDirectionsAcrossTheFullTurnAndAtEqualAngles) {
   }
 }
 
+/// Equal as doubles bit for bit, NaN payloads aside: -0 differs from +0.
+bool sameDouble(double a, double b) {
+  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+}
+
+/// Outlines about a point that the probe search's filters must get exactly right: exact angle ties
+/// on rays from the point, vertices on its horizontal line (differences of +0 and -0 on either
+/// side), directions just below a full turn, far clusters whose first wide gap comes after several
+/// rounds or only at the wrap, and now and then a vertex within or just beyond the on-vertex
+/// tolerance, or with huge, infinite or NaN coordinates.
+class ProbeStress {
+ public:
+  explicit ProbeStress(Rng& rng) : rng_(rng) {}
+
+  V point() {
+    if (coin(2)) return V(0.0, 0.0);
+    std::uniform_int_distribution<int> coordinate(-50, 50);
+    return V(coordinate(rng_), coordinate(rng_));
+  }
+
+  Points outline(const V& p, int n) {
+    Points points;
+    const bool clustered = coin(3);
+    const V centre = p + V(1e4, sgRadian(uniform(0.0, 2.0 * std::numbers::pi)));
+    // The cluster spans a few to a few hundred gap widths: runs of narrow gaps of any length.
+    const double spread = 1e4 * std::numbers::pi / n * std::exp(uniform(std::log(2.0), std::log(2.0 * n)));
+    for (int i = 0; i < n; ++i)
+      points.push_back(clustered ? centre + V(uniform(-spread, spread), uniform(-spread, spread))
+                                 : nearPoint(p));
+    if (coin(3)) {
+      const std::size_t at = std::uniform_int_distribution<std::size_t>(0, points.size() - 1)(rng_);
+      points[at] = rareVertex(p);
+    }
+    if (coin(2)) std::reverse(points.begin(), points.end());
+    return points;
+  }
+
+ private:
+  bool coin(int sides) { return std::uniform_int_distribution<int>(1, sides)(rng_) == 1; }
+  double uniform(double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng_); }
+  int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(rng_); }
+
+  V nearPoint(const V& p) {
+    static const V kRays[] = {V(1, 0), V(-1, 0), V(0, 1), V(0, -1), V(1, 1), V(-2, 1), V(3, -1), V(-1, -3)};
+    const double k = std::uniform_int_distribution<int>(1, 20)(rng_);
+    switch (pick(4)) {
+      case 0:
+        return p + kRays[pick(8)] * k;
+      case 1:  // on the horizontal line; y = -0 against a point at y = +0 gives dy = -0
+        return V(p.x() + (coin(2) ? k : -k), coin(2) ? -p.y() : p.y());
+      case 2:  // just below a full turn
+        return V(p.x() + k, p.y() - std::ldexp(k, -std::uniform_int_distribution<int>(20, 1070)(rng_)));
+      default:
+        return p + V(uniform(-20.0, 20.0), uniform(-20.0, 20.0));
+    }
+  }
+
+  V rareVertex(const V& p) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    static const double kToleranceFactors[] = {0.5, 1.0 - 1e-12, 1.0, 1.0 + 1e-12, 1.0 + 1e-7, 1.0 + 2e-6};
+    switch (pick(4)) {
+      case 0:
+        return p + V(kTol * kToleranceFactors[pick(6)], 0.0);
+      case 1:
+        return V(coin(2) ? 1e308 : -1e308, coin(2) ? 1e308 : -3e307);
+      case 2:
+        return V(coin(2) ? kInf : 1.0, coin(2) ? -kInf : 2.0);
+      default:
+        return V(coin(2) ? std::numeric_limits<double>::quiet_NaN() : 1.0, 1.0);
+    }
+  }
+
+  Rng& rng_;
+};
+
+TEST(AcceleratedQueries, ProbeDirectionsMatchThePlainSearchOnDegenerateOutlines) {
+  Rng rng(8088u);
+  ProbeStress stress(rng);
+  int onVertex = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    const V p = stress.point();
+    const Points outline = stress.outline(p, randomSize(rng, 600));
+    const std::optional<V> found = sgcntr::probeDirection(outline, p, kTol);
+    const std::optional<V> expected = plainProbeDirection(outline, p);
+    ASSERT_EQ(found.has_value(), expected.has_value()) << "trial " << trial;
+    if (!found) {
+      ++onVertex;
+      continue;
+    }
+    EXPECT_TRUE(sameDouble(found->x(), expected->x()) && sameDouble(found->y(), expected->y()))
+        << "trial " << trial << ": (" << found->x() << ", " << found->y() << ") against (" << expected->x()
+        << ", " << expected->y() << ")";
+  }
+  // Both outcomes occur, so neither branch went untested.
+  EXPECT_GT(onVertex, 50);
+  EXPECT_LT(onVertex, 2000);
+}
+
 TEST(AcceleratedQueries, RegularizationMatchesThePlainTrace) {
   Rng rng(31337u);
   int traced = 0;

@@ -3,13 +3,17 @@
 #include "lynstd/export.h"
 #include "lynstd/vector.h"
 
+/// Shewchuk's relative error bound (ccwerrboundA) of (a - c) x (b - c) evaluated in doubles:
+/// the rounded value is off by less than this times |detLeft| + |detRight|.
+inline constexpr double sfOrientationErrorBound = (3.0 + 16.0 * 0x1p-53) * 0x1p-53;
+
 /// Sign of (b - a) x (c - a) evaluated exactly (expansion arithmetic): 1 when a, b, c turn left
 /// (counter-clockwise), -1 when they turn right, 0 when they are collinear.
 LYNSTD_API int sfOrientationExact(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c);
 
-/// The same sign, for any finite input. The floating-point value decides when it exceeds
-/// Shewchuk's error bound for this formula (ccwerrboundA), which is almost always; otherwise the
-/// exact evaluation does. Inline, because sweeps and hulls call it in their inner loops.
+/// The same sign, for any finite input. The floating-point value decides when it exceeds the
+/// error bound, which is almost always; otherwise the exact evaluation does. Inline, because sweeps and hulls
+/// call it in their inner loops.
 inline int sfOrientation(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& c) {
   const double detLeft = (a.x() - c.x()) * (b.y() - c.y());
   const double detRight = (a.y() - c.y()) * (b.x() - c.x());
@@ -30,9 +34,7 @@ inline int sfOrientation(const sgVector<2>& a, const sgVector<2>& b, const sgVec
     }
     return det > 0.0 ? 1 : -1;
   }
-  constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
-  constexpr double kBound = (3.0 + 16.0 * kEps) * kEps;
-  const double bound = kBound * detSum;
+  const double bound = sfOrientationErrorBound * detSum;
   if (det > bound) return 1;
   if (-det > bound) return -1;
   return sfOrientationExact(a, b, c);
