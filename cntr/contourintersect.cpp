@@ -76,7 +76,7 @@ void sgContour::candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) co
   // edges are returned or their order.
   const auto keep = [&](int k) {
     const auto e = static_cast<std::size_t>(k);
-    return validLine_[e] && reach.mayMeet(segRects_[e]) && reach.mayMeet(lineSegs_[e]);
+    return validLine_[e] && reach.mayMeet(segRects_[e], lineSegs_[e]);
   };
   const sgcntr::EdgeGrid* grid = edgeIndex();
   if (grid && grid->appendCandidates(reach, keep, edges)) return;
@@ -103,7 +103,11 @@ void sgContour::collectCrossings(const sgLineSeg& seg, bool endPoints,
     const sgLine& edgeLine = lines_[static_cast<std::size_t>(k)];
     // A collinear edge has no single crossing point; parallel ones have none at all.
     if (edgeLine.isParallel(segLine)) continue;
-    if (!endPoints && (edge.distToPoint(a) <= kOnSegment || edge.distToPoint(b) <= kOnSegment)) continue;
+    const sgRect& box = segRects_[static_cast<std::size_t>(k)];
+    const auto touches = [&](const sgVector<2>& end) {
+      return !sgcntr::liesClearOf(box, end) && edge.distToPoint(end) <= kOnSegment;
+    };
+    if (!endPoints && (touches(a) || touches(b))) continue;
     const sgVector<2> x = edgeLine.intersect(segLine).position();
     // Strict tests: a NaN distance (non-finite input) records nothing.
     if (edge.distToPoint(x) < kOnSegment && seg.distToPoint(x) < kOnSegment)

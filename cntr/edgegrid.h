@@ -44,6 +44,10 @@ class EdgeGrid {
   /// the segment or the margin is not finite.
   template <class Visit>
   bool forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const;
+  static bool isFiniteWalk(const sgVector<2>& a, const sgVector<2>& b, double margin);
+  /// Shortens the segment to its part within the grid's extent widened by `margin`; false when
+  /// no part lies there.
+  bool clipToGrid(sgVector<2>& a, sgVector<2>& b, double margin) const;
 
   std::array<double, 2> origin_{0.0, 0.0};
   std::array<double, 2> cellSize_{1.0, 1.0};
@@ -74,11 +78,36 @@ inline EdgeGrid::CellRange EdgeGrid::cellsOf(int axis, double lo, double hi) con
 // cells across the part of the segment over that slab, everything widened by the margin: a long
 // segment visits about as many cells as it crosses. The margin also absorbs the rounding of the
 // slab bounds and of the interpolated minor coordinate.
+inline bool EdgeGrid::isFiniteWalk(const sgVector<2>& a, const sgVector<2>& b, double margin) {
+  return std::isfinite(a.x()) && std::isfinite(a.y()) && std::isfinite(b.x()) && std::isfinite(b.y()) &&
+         std::isfinite(margin);
+}
+
+// Liang and Barsky's clipping of the segment's parameter range by the two slabs of the box.
+inline bool EdgeGrid::clipToGrid(sgVector<2>& a, sgVector<2>& b, double margin) const {
+  const std::array<double, 2> start{a.x(), a.y()}, direction{b.x() - a.x(), b.y() - a.y()};
+  double t0 = 0.0, t1 = 1.0;
+  for (std::size_t axis = 0; axis < 2; ++axis) {
+    const double lo = origin_[axis] - margin;
+    const double hi = origin_[axis] + static_cast<double>(cellCount_[axis]) * cellSize_[axis] + margin;
+    if (direction[axis] == 0.0) {
+      if (start[axis] < lo || start[axis] > hi) return false;
+      continue;
+    }
+    const double enter = (lo - start[axis]) / direction[axis], leave = (hi - start[axis]) / direction[axis];
+    t0 = std::max(t0, std::min(enter, leave));
+    t1 = std::min(t1, std::max(enter, leave));
+  }
+  if (t0 > t1) return false;
+  const sgVector<2> from = a;
+  if (t0 > 0.0) a = from + (b - from) * t0;
+  if (t1 < 1.0) b = from + (b - from) * t1;
+  return true;
+}
+
 template <class Visit>
 bool EdgeGrid::forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const {
-  if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()) ||
-      !std::isfinite(margin))
-    return false;
+  if (!isFiniteWalk(a, b, margin)) return false;
   const std::array<double, 2> from{a.x(), a.y()}, to{b.x(), b.y()};
   const std::array<double, 2> direction{to[0] - from[0], to[1] - from[1]};
   const int major = std::fabs(direction[0]) >= std::fabs(direction[1]) ? 0 : 1;
@@ -112,12 +141,18 @@ bool EdgeGrid::forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, doubl
 template <class Keep>
 bool EdgeGrid::appendCandidates(const SegmentReach& reach, Keep keep, std::vector<int>& edges) const {
   const std::size_t first = edges.size();
-  const bool walked =
-      forEachCellNear(reach.first(), reach.second(), reach.walkMargin(magnitude_), [&](std::size_t cell) {
-        for (std::size_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i)
-          if (keep(cellEdges_[i])) edges.push_back(cellEdges_[i]);
-      });
-  if (!walked) return false;
+  sgVector<2> from = reach.first(), to = reach.second();
+  const double margin = reach.walkMargin(magnitude_);
+  if (!isFiniteWalk(from, to, margin)) return false;
+  // Only the part of the segment over the grid can come near a filed edge. Clipping moves the
+  // ends along the line by rounding only; the doubled margin of the clip box and the walk margin
+  // absorb that.
+  if (clipToGrid(from, to, 2.0 * margin)) {
+    forEachCellNear(from, to, margin, [&](std::size_t cell) {
+      for (std::size_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i)
+        if (keep(cellEdges_[i])) edges.push_back(cellEdges_[i]);
+    });
+  }
   for (const int k : unfiled_)
     if (keep(k)) edges.push_back(k);
   // An edge filed in several of the visited cells was collected once per cell.

@@ -18,6 +18,17 @@ inline bool rectsOverlap(const sgRect& a, const sgRect& b) {
            b.y() + b.height() < a.y());
 }
 
+/// Whether `v` lies outside `rect` by more than 2e-6 plus 1e-9 of the largest coordinate along
+/// some axis. Then v lies that far from anything inside the rectangle, so a computed distance
+/// from v to an edge in it exceeds 1e-6 even after rounding, and need not be computed. A NaN
+/// fails every comparison and counts as not clear.
+inline bool liesClearOf(const sgRect& rect, const sgVector<2>& v) {
+  const double x1 = rect.x() + rect.width(), y1 = rect.y() + rect.height();
+  const double widen = 2e-6 + 1e-9 * std::max({std::fabs(v.x()), std::fabs(v.y()), std::fabs(rect.x()),
+                                               std::fabs(rect.y()), std::fabs(x1), std::fabs(y1)});
+  return v.x() < rect.x() - widen || v.x() > x1 + widen || v.y() < rect.y() - widen || v.y() > y1 + widen;
+}
+
 class SegmentReach {
  public:
   explicit SegmentReach(const sgLineSeg& seg)
@@ -32,35 +43,20 @@ class SegmentReach {
   /// The bounding box of the segment's end points.
   const sgRect& box() const { return box_; }
 
-  /// False only for an edge inside `rect` that cannot give a crossing: the rectangle misses the
-  /// segment's box, or it lies wholly on one side of the segment's line, farther than the reach.
+  /// False only for an edge that cannot give a crossing: its bounding rectangle `rect` misses the
+  /// segment's box, or the edge lies wholly on one side of the segment's line, or the segment
+  /// wholly on one side of the edge's line, farther than the reach. Side values are affine along
+  /// a segment, so its end points bound them.
   ///
   /// Why that is safe: a recorded crossing x passed both distance tests, so x lies within
   /// 1e-6 + e of the edge and of the segment, e being the rounding of those computations (a few
   /// units of 1e-16 times the largest coordinate involved). The edge then comes within 2e-6 + 2e
-  /// of the segment, hence of its line. The reach, 4e-6 plus 1e-9 times the largest coordinate,
-  /// exceeds that and the rounding of this test by orders of magnitude. Non-finite or NaN values
-  /// make the comparisons fail, which keeps the edge; so does a vanishing segment direction.
-  bool mayMeet(const sgRect& rect) const {
+  /// of the segment, hence of its line, and the other way round. The reach, 4e-6 plus 1e-9 times
+  /// the largest coordinate, exceeds that and the rounding of this test by orders of magnitude.
+  /// Non-finite or NaN values make the comparisons fail, which keeps the edge; so does a
+  /// vanishing direction.
+  bool mayMeet(const sgRect& rect, const sgLineSeg& edge) const {
     if (!rectsOverlap(rect, box_)) return false;
-    if (!(lineScale_ >= kMinLineScale)) return true;
-    const double x0 = rect.x(), x1 = rect.x() + rect.width();
-    const double y0 = rect.y(), y1 = rect.y() + rect.height();
-    const double reach = reachFor(std::max({std::fabs(x0), std::fabs(x1), std::fabs(y0), std::fabs(y1)}));
-    // side(p) = v x (p - a) is affine, so its extremes over the rectangle sit at the corners
-    // picked by the signs of the direction v.
-    const double highest = vx_ * ((vx_ >= 0.0 ? y1 : y0) - a_.y()) - vy_ * ((vy_ >= 0.0 ? x0 : x1) - a_.x());
-    const double lowest = vx_ * ((vx_ >= 0.0 ? y0 : y1) - a_.y()) - vy_ * ((vy_ >= 0.0 ? x1 : x0) - a_.x());
-    // |v x (p - a)| / (|vx| + |vy|) is at most the distance of p from the line.
-    const double bound = reach * lineScale_;
-    return !(lowest > bound || highest < -bound);
-  }
-
-  /// False only for an edge that cannot give a crossing, by the reasoning of mayMeet applied to
-  /// the segments themselves: the edge lies wholly on one side of the query's line, or the query
-  /// wholly on one side of the edge's line, farther than the reach. Side values are affine along
-  /// a segment, so its end points bound them.
-  bool mayMeet(const sgLineSeg& edge) const {
     const sgVector<2> p = edge.p1(), q = edge.p2();
     const double ex = q.x() - p.x(), ey = q.y() - p.y();
     const double edgeScale = std::fabs(ex) + std::fabs(ey);
