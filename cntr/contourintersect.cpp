@@ -44,6 +44,26 @@ void sortAlongSegment(std::vector<Crossing>& crossings) {
 struct QueryBuffers {
   std::vector<int> edges;
   std::vector<Crossing> crossings;
+  // Edge k was looked at in the current grid walk when seen[k] == walk; an edge filed in several
+  // of the cells walked is then tested once.
+  std::vector<unsigned> seen;
+  unsigned walk = 0;
+
+  /// Starts a walk over `edgeCount` edges: a new mark, the marks cleared when it wraps around.
+  void startWalk(std::size_t edgeCount) {
+    if (seen.size() < edgeCount) seen.resize(edgeCount, 0);
+    if (++walk == 0) {
+      std::fill(seen.begin(), seen.end(), 0);
+      walk = 1;
+    }
+  }
+  /// Whether edge k is new to the current walk; marks it seen.
+  bool firstSight(int k) {
+    unsigned& mark = seen[static_cast<std::size_t>(k)];
+    if (mark == walk) return false;
+    mark = walk;
+    return true;
+  }
 };
 
 // Not inlined: GCC would otherwise fetch the thread-local address again inside the callers'
@@ -78,8 +98,13 @@ void sgContour::candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) co
     const auto e = static_cast<std::size_t>(k);
     return validLine_[e] && reach.mayMeet(segRects_[e], lineSegs_[e]);
   };
-  const sgcntr::EdgeGrid* grid = edgeIndex();
-  if (grid && grid->appendCandidates(reach, keep, edges)) return;
+  if (const sgcntr::EdgeGrid* grid = edgeIndex()) {
+    QueryBuffers& buffers = queryBuffers();
+    buffers.startWalk(segRects_.size());
+    if (grid->appendCandidates(
+            reach, [&](int k) { return buffers.firstSight(k) && keep(k); }, edges))
+      return;
+  }
   for (std::size_t k = 0; k < segRects_.size(); ++k)
     if (keep(static_cast<int>(k))) edges.push_back(static_cast<int>(k));
 }

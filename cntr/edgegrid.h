@@ -26,10 +26,11 @@ class EdgeGrid {
                                                const std::vector<sgRect>& rects,
                                                const std::vector<bool>& valid);
 
-  /// Appends, ascending and without repeats, every edge accepted by `keep` whose segment comes
-  /// near the query segment; every edge that can give a crossing with it is among them. False
-  /// (nothing appended) when the segment has no finite extent; the caller must then look at
-  /// every edge.
+  /// Appends, ascending, every edge accepted by `keep` whose segment comes near the query
+  /// segment; every edge that can give a crossing with it is among them. An edge filed in several
+  /// of the cells walked is offered to `keep` once per cell, so `keep` must accept it at most
+  /// once. False (nothing appended) when the segment has no finite extent; the caller must then
+  /// look at every edge.
   template <class Keep>
   bool appendCandidates(const SegmentReach& reach, Keep keep, std::vector<int>& edges) const;
 
@@ -155,9 +156,7 @@ bool EdgeGrid::appendCandidates(const SegmentReach& reach, Keep keep, std::vecto
   }
   for (const int k : unfiled_)
     if (keep(k)) edges.push_back(k);
-  // An edge filed in several of the visited cells was collected once per cell.
   std::sort(edges.begin() + static_cast<std::ptrdiff_t>(first), edges.end());
-  edges.erase(std::unique(edges.begin() + static_cast<std::ptrdiff_t>(first), edges.end()), edges.end());
   return true;
 }
 
