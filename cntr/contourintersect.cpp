@@ -28,6 +28,9 @@ using sgcntr::Crossing;
 /// of the query segment: well above the rounding of a computed crossing, well below a pixel.
 constexpr double kOnSegment = 1e-6;
 
+/// From this many edges on, the self-intersection test starts with the plane sweep.
+constexpr std::size_t kSweepFromEdges = 128;
+
 /// Orders the crossings along the segment. A crossing at a vertex is found on both edges that
 /// meet there with (nearly) equal keys; this exchange sort fixes their order independently of
 /// any library sort, so that callers tracing edges see the same sequence everywhere.
@@ -193,7 +196,10 @@ bool sgContour::isSelfIntersecting() const {
   };
   // The sweep proves most outlines free of crossings in n log n. Otherwise its suspects are asked
   // first, and only then every edge in turn; either way the crossing queries give the answer.
-  const sgcntr::SweepVerdict verdict = sgcntr::sweepEdges(lineSegs_, validLine_);
+  // Few edges are asked directly: sorting and building the sweep's trees would cost more.
+  const sgcntr::SweepVerdict verdict = lineSegs_.size() < kSweepFromEdges
+                                           ? sgcntr::SweepVerdict{sgcntr::SweepVerdict::Undecided}
+                                           : sgcntr::sweepEdges(lineSegs_, validLine_);
   bool crossing = false;
   if (verdict.kind != sgcntr::SweepVerdict::Clear) {
     crossing = verdict.kind == sgcntr::SweepVerdict::Suspect &&

@@ -66,33 +66,28 @@ std::shared_ptr<const EdgeGrid> EdgeGrid::build(const std::vector<sgLineSeg>& se
   // at extreme coordinates) and is returned to every query instead.
   const long maxCellsPerEdge = 8 * (std::max(grid->cellCount_[0], grid->cellCount_[1]) + 2);
 
-  // Count, then fill: compressed lists without per-cell vectors.
+  // The cells of every edge are listed once, in edge order, then spread into compressed lists
+  // by a counting sort: no per-cell vectors, and no second walk.
   const std::size_t cellCount = static_cast<std::size_t>(grid->cellCount_[0] * grid->cellCount_[1]);
   std::vector<std::size_t> start(cellCount + 1, 0);
-  std::vector<bool> filed(rects.size(), false);
+  std::vector<std::pair<std::size_t, int>> filings;
+  filings.reserve(2 * validCount);
   for (std::size_t k = 0; k < rects.size(); ++k) {
     if (!finite[k]) continue;
-    const sgLineSeg& s = segs[k];
-    long visits = 0;
-    grid->forEachCellNear(s.p1(), s.p2(), margin, [&](std::size_t cell) {
-      ++start[cell + 1];
-      ++visits;
-    });
-    filed[k] = visits <= maxCellsPerEdge;
-    if (!filed[k]) {
-      grid->forEachCellNear(s.p1(), s.p2(), margin, [&](std::size_t cell) { --start[cell + 1]; });
+    const std::size_t before = filings.size();
+    grid->forEachCellOf(segs[k], rects[k], margin,
+                        [&](std::size_t cell) { filings.emplace_back(cell, static_cast<int>(k)); });
+    if (static_cast<long>(filings.size() - before) > maxCellsPerEdge) {
+      filings.resize(before);
       grid->unfiled_.push_back(static_cast<int>(k));
     }
   }
   std::sort(grid->unfiled_.begin(), grid->unfiled_.end());
+  for (const auto& filing : filings) ++start[filing.first + 1];
   for (std::size_t c = 0; c < cellCount; ++c) start[c + 1] += start[c];
   grid->cellEdges_.resize(start[cellCount]);
   std::vector<std::size_t> next(start.begin(), start.end() - 1);
-  for (std::size_t k = 0; k < rects.size(); ++k) {
-    if (!filed[k]) continue;
-    grid->forEachCellNear(segs[k].p1(), segs[k].p2(), margin,
-                          [&](std::size_t cell) { grid->cellEdges_[next[cell]++] = static_cast<int>(k); });
-  }
+  for (const auto& [cell, edge] : filings) grid->cellEdges_[next[cell]++] = edge;
   grid->cellStart_ = std::move(start);
   return grid;
 }

@@ -46,6 +46,11 @@ class EdgeGrid {
   template <class Visit>
   bool forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const;
   static bool isFiniteWalk(const sgVector<2>& a, const sgVector<2>& b, double margin);
+  /// Calls visit(cell) for the cells an edge is filed in: those of its rectangle widened by the
+  /// margin when they are at most four (a short edge, cheaply), else those the walk along it
+  /// visits. Either covers the cell of every point of the edge, which is what queries rely on.
+  template <class Visit>
+  void forEachCellOf(const sgLineSeg& edge, const sgRect& rect, double margin, Visit visit) const;
   /// Shortens the segment to its part within the grid's extent widened by `margin`; false when
   /// no part lies there.
   bool clipToGrid(sgVector<2>& a, sgVector<2>& b, double margin) const;
@@ -133,6 +138,19 @@ bool EdgeGrid::forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, doubl
       visit(static_cast<std::size_t>(major == 0 ? cell * cellCount_[0] + slab : slab * cellCount_[0] + cell));
   }
   return true;
+}
+
+template <class Visit>
+void EdgeGrid::forEachCellOf(const sgLineSeg& edge, const sgRect& rect, double margin, Visit visit) const {
+  const CellRange columns = cellsOf(0, rect.x() - margin, rect.x() + rect.width() + margin);
+  const CellRange rows = cellsOf(1, rect.y() - margin, rect.y() + rect.height() + margin);
+  if ((columns.last - columns.first + 1) * (rows.last - rows.first + 1) > 4) {
+    forEachCellNear(edge.p1(), edge.p2(), margin, visit);
+    return;
+  }
+  for (long row = rows.first; row <= rows.last; ++row)
+    for (long column = columns.first; column <= columns.last; ++column)
+      visit(static_cast<std::size_t>(row * cellCount_[0] + column));
 }
 
 // Why no edge that can give a crossing is lost: its recorded crossing lies within 1e-6 (plus

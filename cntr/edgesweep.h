@@ -16,7 +16,8 @@ struct SweepVerdict {
     Clear,
     /// Edges `first` and `second` touch, cross or come near each other (other pairs may too).
     Suspect,
-    /// Coordinates beyond the range in which the proof's rounding bounds hold.
+    /// Not decided: coordinates beyond the range in which the proof's rounding bounds hold, or
+    /// no sweep made.
     Undecided
   };
   Kind kind;

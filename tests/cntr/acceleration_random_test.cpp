@@ -340,7 +340,11 @@ Points placed(const Points& points, double angle, double scale, const V& shift) 
 /// turns down and away.
 Points notchedSquare(double gap, bool atCorner) {
   const double tipX = atCorner ? 10.0 : 5.0;
-  return {V(0, 0), V(10, 0), V(12, -5), V(12, 10), V(tipX + 1, 10), V(tipX, gap), V(tipX - 1, 10), V(0, 10)};
+  Points points{V(0, 0),         V(10, 0),     V(12, -5),       V(12, 10),
+                V(tipX + 1, 10), V(tipX, gap), V(tipX - 1, 10), V(0, 10)};
+  // The left side in 150 straight steps: enough edges for the self-intersection test to sweep.
+  for (int i = 1; i < 150; ++i) points.emplace_back(0.0, 10.0 - i / 15.0);
+  return points;
 }
 
 /// A skyline over unit columns of random integer heights: a simple rectilinear outline with
@@ -367,7 +371,7 @@ TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanAtTheTolerance) {
   // Around the crossing tolerance (1e-6) and the sweep's clearance (1e-5), on both sides.
   const double gaps[] = {-1e-3,  -1e-6,  0.0,  5e-7,   9.99e-7, 1.001e-6,
                          1.5e-6, 2.5e-6, 9e-6, 1.4e-5, 2e-5,    1e-3};
-  for (int trial = 0; trial < 40; ++trial) {
+  for (int trial = 0; trial < 20; ++trial) {
     for (const double gap : gaps) {
       for (const bool atCorner : {false, true}) {
         // The first turns make the bottom edge (nearly) vertical, the case only the sweep over
@@ -445,7 +449,7 @@ TEST(EdgeSweep, ClearMeansEveryTwoEdgesStayBeyondTheClearance) {
   std::uniform_real_distribution<double> angle(0.0, 2.0 * std::numbers::pi);
   std::uniform_real_distribution<double> logGap(std::log(1e-7), std::log(1e-3));
   int clear = 0, suspect = 0;
-  for (int trial = 0; trial < 600; ++trial) {
+  for (int trial = 0; trial < 300; ++trial) {
     const double gap = std::exp(logGap(rng));
     const Points shape = trial % 3 == 0 ? facingTips(gap) : notchedSquare(gap, trial % 3 == 1);
     const ProbeContour c(placed(shape, angle(rng), 1.0, V(3.0, -7.0)));
@@ -458,8 +462,8 @@ TEST(EdgeSweep, ClearMeansEveryTwoEdgesStayBeyondTheClearance) {
     }
   }
   // Both verdicts occur: the gaps straddle the clearance.
-  EXPECT_GT(clear, 100);
-  EXPECT_GT(suspect, 100);
+  EXPECT_GT(clear, 50);
+  EXPECT_GT(suspect, 50);
 }
 
 TEST(EdgeSweep, ProvesSimpleOutlinesFreeOfCrossingsAndNamesNearEdges) {
