@@ -30,7 +30,14 @@ def collect(report):
     {(operation, who, n): area} for benchmarks that report the area of their result."""
     table, labels, areas = {}, {}, {}
     for b in report["benchmarks"]:
-        operation, who, n = b["name"].rsplit("/", 2)
+        # With repetitions, the median stands for the size; its single runs are left out.
+        # Skipped sizes report no aggregate, only their runs with the reason.
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+            continue
+        if b.get("run_type") == "iteration" and not b.get("error_occurred") and "repetitions" in b \
+                and b["repetitions"] > 1:
+            continue
+        operation, who, n = b["run_name"].rsplit("/", 2) if "run_name" in b else b["name"].rsplit("/", 2)
         cell = table.setdefault(operation, {}).setdefault(who, {})
         if b.get("error_occurred"):
             cell[int(n)] = b.get("error_message", "error")

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Times the library side by side with its peers (OpenCV, Boost.Geometry, GEOS) in one process:
 # installs them, builds the benchmarks in a Release tree (build/bench), runs them once and writes
-# the table, with the machine and the date, to bench/RESULTS.md. Takes about ten minutes.
+# the table, with the machine and the date, to bench/RESULTS.md. Takes about five minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DLYNCNTR_BUILD_BENCH=ON \
       -DLYNCNTR_BUILD_TESTS=OFF -DLYNCNTR_BUILD_TOOLS=OFF >/dev/null
 cmake --build build/bench -j"$(nproc)" --target cntr_bench
-table=$(python3 bench/report.py build/bench/bench/cntr_bench)
+# Three repetitions, medians reported: one slow moment of the shared machine then decides
+# nothing. (Not interleaved: the quadratic budget needs each benchmark's sizes in order.)
+table=$(python3 bench/report.py build/bench/bench/cntr_bench --benchmark_repetitions=3)
 model=$(lscpu | grep 'Model name' | sed 's/^Model name: *//')
 {
   echo "# Benchmarks against peer libraries"
@@ -17,10 +19,10 @@ model=$(lscpu | grep 'Model name' | sed 's/^Model name: *//')
   echo
   echo "The figures are ratios from one run on a shared machine (other jobs were running): compare"
   echo "ours with the peer within a row, not absolute times across runs. Times are CPU time per"
-  echo "iteration; growth is log(t2/t1) / log(n2/n1) of our time from the previous size (1 is"
-  echo "linear; n log n from 10^4 to 10^5 is about 1.1). Sizes are vertices, or squares for the"
-  echo "squares row; \"skipped (quadratic)\" marks a size whose one run, extrapolated from the"
-  echo "previous size, would exceed 20 s of wall time (the estimate is shown)."
+  echo "iteration, the median of three repetitions; growth is log(t2/t1) / log(n2/n1) of our time"
+  echo "from the previous size (1 is linear; n log n from 10^4 to 10^5 is about 1.1). Sizes are"
+  echo "vertices, or squares for the squares row; \"skipped (quadratic)\" marks a size whose one run,"
+  echo "extrapolated from the previous size, would exceed 20 s of wall time (the estimate is shown)."
   echo
   echo "$table"
 } >bench/RESULTS.md
