@@ -3,7 +3,7 @@
 peer and size, our time, the peer's time, their ratio, and the growth exponent of our time from
 the previous size, log(t2/t1) / log(n2/n1). Times are CPU time per iteration.
 
-Usage: report.py BENCH_BINARY [benchmark flags...]  or  report.py RESULTS.json
+Usage: report.py BENCH_BINARY [--passes=N] [benchmark flags...]  or  report.py RESULTS.json
 """
 import json
 import math
@@ -30,14 +30,7 @@ def collect(report):
     {(operation, who, n): area} for benchmarks that report the area of their result."""
     table, labels, areas = {}, {}, {}
     for b in report["benchmarks"]:
-        # With repetitions, the median stands for the size; its single runs are left out.
-        # Skipped sizes report no aggregate, only their runs with the reason.
-        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
-            continue
-        if b.get("run_type") == "iteration" and not b.get("error_occurred") and "repetitions" in b \
-                and b["repetitions"] > 1:
-            continue
-        operation, who, n = b["run_name"].rsplit("/", 2) if "run_name" in b else b["name"].rsplit("/", 2)
+        operation, who, n = b["name"].rsplit("/", 2)
         cell = table.setdefault(operation, {}).setdefault(who, {})
         if b.get("error_occurred"):
             cell[int(n)] = b.get("error_message", "error")
@@ -48,6 +41,20 @@ def collect(report):
         if "area" in b:
             areas[(operation, who, int(n))] = b["area"]
     return table, labels, areas
+
+
+def median_of_passes(tables):
+    """One table whose every cell is the median of the passes' times for it; a cell no pass
+    measured keeps the first pass's reason."""
+    merged = {}
+    for operation, results in tables[0].items():
+        for who, times in results.items():
+            for n, first in times.items():
+                measured = sorted(t[operation][who][n] for t in tables
+                                  if not isinstance(t.get(operation, {}).get(who, {}).get(n, ""), str))
+                merged.setdefault(operation, {}).setdefault(who, {})[n] = \
+                    measured[len(measured) // 2] if measured else first
+    return merged
 
 
 def duration(t):
@@ -116,9 +123,17 @@ def main():
     if source.endswith(".json"):
         with open(source) as f:
             report = json.load(f)
-    else:
-        report = run_benchmarks(source, sys.argv[2:])
-    print(render(*collect(report)))
+        print(render(*collect(report)))
+        return
+    flags = sys.argv[2:]
+    passes = 1
+    if flags and flags[0].startswith("--passes="):
+        passes = int(flags.pop(0).split("=", 1)[1])
+    # Whole passes one after another, each cell the median over them: a slow phase of a shared
+    # machine then spoils one pass's rows, not the result.
+    runs = [collect(run_benchmarks(source, flags)) for _ in range(passes)]
+    table = median_of_passes([table for table, _, _ in runs])
+    print(render(table, runs[0][1], runs[0][2]))
 
 
 if __name__ == "__main__":
