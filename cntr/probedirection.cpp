@@ -44,8 +44,17 @@ constexpr double kFirstSpanInSteps = 8.0;
 constexpr double kListedSpans = 4.0;
 
 // The pass over every vertex dominates a query on a long outline; where the processor has AVX2
-// it runs four vertices at a time rather than two. Both versions compute the same keys.
-#if defined(__x86_64__) && defined(__ELF__)
+// it runs four vertices at a time rather than two. Both versions compute the same keys. Not in
+// sanitizer builds: their runtimes are not ready when the loader resolves the choice, and crash.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define LYNCNTR_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define LYNCNTR_SANITIZED 1
+#endif
+#if defined(__x86_64__) && defined(__ELF__) && !defined(LYNCNTR_SANITIZED)
 #define LYNCNTR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define LYNCNTR_VECTOR_CLONES
