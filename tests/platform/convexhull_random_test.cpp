@@ -1,8 +1,8 @@
 // The convex hull drops points inside the polygon of extreme points before sorting and chaining
 // the rest. That must leave every result bit for bit as the plain monotone chain over all points
-// gives it, written out here as it was: the same points, order and signs of zero, also where the
-// orientation test is no longer exact (huge or tiny coordinates) and where repeats differ only in
-// the sign of a zero.
+// gives it, written out here as it was (with the same exact orientation predicate): the same points, order
+// and signs of zero, also where the orientation test is no longer exact (huge or tiny coordinates) and where
+// repeats differ only in the sign of a zero.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lynstd/lynstd.h"
+#include "lynstd/orientation.h"
 
 namespace {
 
@@ -21,58 +22,6 @@ using V = sgVector<2>;
 using Points = std::vector<V>;
 
 // ---- the plain chain ----------------------------------------------------------------------------
-
-void twoSum(double a, double b, double& s, double& e) {
-  s = a + b;
-  const double bb = s - a;
-  e = (a - (s - bb)) + (b - bb);
-}
-
-int plainOrientationExact(const V& a, const V& b, const V& c) {
-  const double f[6][2] = {{a.x(), b.y()}, {-a.x(), c.y()}, {-a.y(), b.x()},
-                          {a.y(), c.x()}, {b.x(), c.y()},  {-b.y(), c.x()}};
-  std::vector<double> h;
-  const auto grow = [&h](double q) {
-    std::vector<double> next;
-    for (double e : h) {
-      double s, err;
-      twoSum(q, e, s, err);
-      if (err != 0.0) next.push_back(err);
-      q = s;
-    }
-    if (q != 0.0) next.push_back(q);
-    h.swap(next);
-  };
-  for (const auto& t : f) {
-    const double p = t[0] * t[1];
-    grow(std::fma(t[0], t[1], -p));
-    grow(p);
-  }
-  if (h.empty()) return 0;
-  return h.back() > 0.0 ? 1 : -1;
-}
-
-int plainOrientation(const V& a, const V& b, const V& c) {
-  const double detLeft = (a.x() - c.x()) * (b.y() - c.y());
-  const double detRight = (a.y() - c.y()) * (b.x() - c.x());
-  const double det = detLeft - detRight;
-  double detSum;
-  if (detLeft > 0.0) {
-    if (detRight <= 0.0) return det > 0.0 ? 1 : (det < 0.0 ? -1 : 0);
-    detSum = detLeft + detRight;
-  } else if (detLeft < 0.0) {
-    if (detRight >= 0.0) return det > 0.0 ? 1 : (det < 0.0 ? -1 : 0);
-    detSum = -detLeft - detRight;
-  } else {
-    if (detRight == 0.0) return plainOrientationExact(a, b, c);
-    return det > 0.0 ? 1 : -1;
-  }
-  constexpr double kEps = 1.1102230246251565e-16;
-  const double bound = (3.0 + 16.0 * kEps) * kEps * detSum;
-  if (det > bound) return 1;
-  if (-det > bound) return -1;
-  return plainOrientationExact(a, b, c);
-}
 
 /// Every finite point sorted by x then y, repeats removed, then the lower and upper chains.
 Points plainHull(const Points& points) {
@@ -87,12 +36,12 @@ Points plainHull(const Points& points) {
   Points h(2 * n);
   std::size_t k = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    while (k >= 2 && plainOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
+    while (k >= 2 && sfOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
     h[k++] = p[i];
   }
   const std::size_t lower = k + 1;
   for (std::size_t i = n - 1; i-- > 0;) {
-    while (k >= lower && plainOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
+    while (k >= lower && sfOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
     h[k++] = p[i];
   }
   h.resize(k - 1);
