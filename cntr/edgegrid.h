@@ -41,10 +41,10 @@ class EdgeGrid {
   /// The cells along `axis` (0: columns, 1: rows) that values in [lo, hi] fall in.
   CellRange cellsOf(int axis, double lo, double hi) const;
   /// Calls visit(cell) for every cell that a point within `margin` (along both axes) of the
-  /// segment from `a` to `b` can fall in, and perhaps a few more; false, visiting nothing, when
-  /// the segment or the margin is not finite.
+  /// segment from `a` to `b` can fall in, and perhaps a few more. The segment and the margin
+  /// must be finite (see isFiniteWalk).
   template <class Visit>
-  bool forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const;
+  void forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const;
   static bool isFiniteWalk(const sgVector<2>& a, const sgVector<2>& b, double margin);
   /// Calls visit(cell) for the cells an edge is filed in: those of its rectangle widened by the
   /// margin when they are at most four (a short edge, cheaply), else those the walk along it
@@ -80,10 +80,6 @@ inline EdgeGrid::CellRange EdgeGrid::cellsOf(int axis, double lo, double hi) con
   return {cell(lo), cell(hi)};
 }
 
-// Walks the segment along its major axis one cell slab at a time and takes, in each slab, the
-// cells across the part of the segment over that slab, everything widened by the margin: a long
-// segment visits about as many cells as it crosses. The margin also absorbs the rounding of the
-// slab bounds and of the interpolated minor coordinate.
 inline bool EdgeGrid::isFiniteWalk(const sgVector<2>& a, const sgVector<2>& b, double margin) {
   return std::isfinite(a.x()) && std::isfinite(a.y()) && std::isfinite(b.x()) && std::isfinite(b.y()) &&
          std::isfinite(margin);
@@ -111,9 +107,12 @@ inline bool EdgeGrid::clipToGrid(sgVector<2>& a, sgVector<2>& b, double margin) 
   return true;
 }
 
+// Walks the segment along its major axis one cell slab at a time and takes, in each slab, the
+// cells across the part of the segment over that slab, everything widened by the margin: a long
+// segment visits about as many cells as it crosses. The margin also absorbs the rounding of the
+// slab bounds and of the interpolated minor coordinate.
 template <class Visit>
-bool EdgeGrid::forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const {
-  if (!isFiniteWalk(a, b, margin)) return false;
+void EdgeGrid::forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, double margin, Visit visit) const {
   const std::array<double, 2> from{a.x(), a.y()}, to{b.x(), b.y()};
   const std::array<double, 2> direction{to[0] - from[0], to[1] - from[1]};
   const int major = std::fabs(direction[0]) >= std::fabs(direction[1]) ? 0 : 1;
@@ -137,7 +136,6 @@ bool EdgeGrid::forEachCellNear(const sgVector<2>& a, const sgVector<2>& b, doubl
     for (long cell = across.first; cell <= across.last; ++cell)
       visit(static_cast<std::size_t>(major == 0 ? cell * cellCount_[0] + slab : slab * cellCount_[0] + cell));
   }
-  return true;
 }
 
 template <class Visit>
