@@ -119,7 +119,7 @@ void sgContour::collectCrossings(const sgLineSeg& seg, bool endPoints,
   const sgVector<2> a = seg.p1(), b = seg.p2();
   const sgcntr::SegmentReach reach(seg);
   // The cached bounding box turns away a far segment before any edge is looked at.
-  if (!sgcntr::rectsOverlap(encloseRect(sgXform<2>()), reach.box())) return;
+  if (!reach.mayReach(encloseRect(sgXform<2>()))) return;
 
   const sgLine segLine = seg.line();
   std::vector<int>& edges = queryBuffers().edges;

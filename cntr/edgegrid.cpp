@@ -13,11 +13,6 @@ bool hasFiniteExtent(const sgRect& r) {
          std::isfinite(r.y() + r.height()) && r.width() >= 0.0 && r.height() >= 0.0;
 }
 
-double magnitudeOf(const sgRect& r) {
-  return std::max(
-      {std::fabs(r.x()), std::fabs(r.y()), std::fabs(r.x() + r.width()), std::fabs(r.y() + r.height())});
-}
-
 /// Cells along one axis: about one per edge over the whole grid, but none narrower than the
 /// filing margin, so that an edge passes near a bounded number of cells per slab.
 long cellCountAlong(double extent, long side, double margin) {

@@ -11,11 +11,17 @@
 
 namespace sgcntr {
 
-/// Whether two closed rectangles overlap; touching counts. Exact comparisons, so a NaN
+/// Whether two closed rectangles, each widened by `margin`, overlap; touching counts. A NaN
 /// coordinate never separates them.
-inline bool rectsOverlap(const sgRect& a, const sgRect& b) {
-  return !(a.x() + a.width() < b.x() || b.x() + b.width() < a.x() || a.y() + a.height() < b.y() ||
-           b.y() + b.height() < a.y());
+inline bool rectsOverlap(const sgRect& a, const sgRect& b, double margin = 0.0) {
+  return !(a.x() + a.width() + margin < b.x() || b.x() + b.width() + margin < a.x() ||
+           a.y() + a.height() + margin < b.y() || b.y() + b.height() + margin < a.y());
+}
+
+/// The largest absolute coordinate of a rectangle.
+inline double magnitudeOf(const sgRect& rect) {
+  return std::max({std::fabs(rect.x()), std::fabs(rect.y()), std::fabs(rect.x() + rect.width()),
+                   std::fabs(rect.y() + rect.height())});
 }
 
 /// Whether `v` lies outside `rect` by more than 2e-6 plus 1e-9 of the largest coordinate along
@@ -40,13 +46,15 @@ class SegmentReach {
         lineScale_(std::fabs(vx_) + std::fabs(vy_)),
         magnitude_(std::max({std::fabs(a_.x()), std::fabs(a_.y()), std::fabs(b_.x()), std::fabs(b_.y())})) {}
 
-  /// The bounding box of the segment's end points.
-  const sgRect& box() const { return box_; }
+  /// Whether `rect` comes within the reach of the segment's box. A crossing is accepted up to
+  /// 1e-6 off both segments, so a crossing near an end of the query can lie just outside its box;
+  /// an exact box test would drop it.
+  bool mayReach(const sgRect& rect) const { return rectsOverlap(rect, box_, reachFor(magnitudeOf(rect))); }
 
   /// False only for an edge that cannot give a crossing: its bounding rectangle `rect` misses the
-  /// segment's box, or the edge lies wholly on one side of the segment's line, or the segment
-  /// wholly on one side of the edge's line, farther than the reach. Side values are affine along
-  /// a segment, so its end points bound them.
+  /// segment's box widened by the reach, or the edge lies wholly on one side of the segment's line, or the
+  /// segment wholly on one side of the edge's line, farther than the reach. Side values are affine along a
+  /// segment, so its end points bound them.
   ///
   /// Why that is safe: a recorded crossing x passed both distance tests, so x lies within
   /// 1e-6 + e of the edge and of the segment, e being the rounding of those computations (a few
@@ -56,13 +64,13 @@ class SegmentReach {
   /// Non-finite or NaN values make the comparisons fail, which keeps the edge; so does a
   /// vanishing direction.
   bool mayMeet(const sgRect& rect, const sgLineSeg& edge) const {
-    if (!rectsOverlap(rect, box_)) return false;
     const sgVector<2> p = edge.p1(), q = edge.p2();
+    const double reach =
+        reachFor(std::max({std::fabs(p.x()), std::fabs(p.y()), std::fabs(q.x()), std::fabs(q.y())}));
+    if (!rectsOverlap(rect, box_, reach)) return false;
     const double ex = q.x() - p.x(), ey = q.y() - p.y();
     const double edgeScale = std::fabs(ex) + std::fabs(ey);
     if (!(lineScale_ >= kMinLineScale) || !(edgeScale >= kMinLineScale)) return true;
-    const double reach =
-        reachFor(std::max({std::fabs(p.x()), std::fabs(p.y()), std::fabs(q.x()), std::fabs(q.y())}));
     const auto clear = [reach](double s1, double s2, double scale) {
       const double bound = reach * scale;
       return (s1 > bound && s2 > bound) || (s1 < -bound && s2 < -bound);
