@@ -9,6 +9,7 @@
 #include "edgesweep.h"
 #include "edgewalk.h"
 #include "segmentreach.h"
+#include "vertexcrossing.h"
 
 namespace sgcntr {
 
@@ -207,6 +208,7 @@ bool sgContour::isSelfIntersecting() const {
                 meetsAnother(static_cast<std::size_t>(verdict.second)));
     for (std::size_t k = 0; k < lineSegs_.size() && !crossing; ++k) crossing = meetsAnother(k);
   }
+  if (!crossing) crossing = sgcntr::strandsCrossAtRepeatedVertex(points_, isClosed());
   selfIntersectingResult_ = crossing;
   selfIntersectingValid_ = true;
   return crossing;

@@ -1,94 +1,43 @@
 // Region regularization and outer hull: a self-crossing outer boundary is traced along its
 // outermost edges; the outer hull then cuts the traced outline where it touches itself, drops the
 // loops that lie inside other loops and joins the loops that still touch.
-#include <set>
-#include <tuple>
+#include <cmath>
+#include <optional>
 #include <vector>
 
 #include "cntr/region.h"
 #include "cyclicrange.h"
+#include "lynstd/orientation.h"
+#include "outertrace.h"
+#include "turnorder.h"
 
 namespace {
 
 using PointList = std::vector<sgVector<2>>;
 
-// The probes across an edge sit this share of the median edge length off its midpoint: far
-// enough to leave rounding noise behind, near enough to meet no other edge of a clean boundary.
-constexpr double kProbeOffsetFactor = 0.01;
 constexpr double kMidpointFactor = 0.5;
 // Traced points closer than this are one point at which loops touch.
 constexpr double kTouchTolerance = 1e-6;
 
-long wrapIndex(long i, long n) {
-  if (i < 0) return i + n;
-  if (i >= n) return i - n;
-  return i;
+// The outline without vertices within the junction tolerance of the vertex kept before them (the
+// last one also compared with the first): the trace needs every edge longer than that.
+PointList withoutNearRepeats(const PointList& points) {
+  PointList kept;
+  for (const sgVector<2>& p : points)
+    if (kept.empty() || kept.back().distance(p) > sgcntr::kJunctionTolerance) kept.push_back(p);
+  while (kept.size() > 1 && kept.back().distance(kept.front()) <= sgcntr::kJunctionTolerance) kept.pop_back();
+  return kept;
 }
 
-// The first edge ps -> p(s+1), s < n - 1, that is met only by its two neighbours, whose short
-// probe across its middle meets nothing else, and one of whose sides sees the unbounded outside.
-// The closing edge is never a start edge. -1 when none qualifies.
-template <class CrossingCount, class SeesOutside>
-long findStartEdge(const PointList& points, double eps, CrossingCount crossingCount,
-                   SeesOutside seesOutside) {
-  const long n = static_cast<long>(points.size());
-  for (long s = 0; s + 1 < n; ++s) {
-    const sgVector<2>& from = points[s];
-    const sgVector<2>& to = points[s + 1];
-    const sgVector<2> mid = (from + to) * kMidpointFactor;
-    const sgVector<2> u = (from - to).unit();
-    const sgVector<2> offset = sgVector<2>(-u.y(), u.x()) * eps;
-    const sgVector<2> probe1 = mid + offset;
-    const sgVector<2> probe2 = mid - offset;
-    if (crossingCount(sgLineSeg(probe1, probe2)) == 1 && crossingCount(sgLineSeg(from, to)) == 2 &&
-        (seesOutside(probe1) || seesOutside(probe2)))
-      return s;
-  }
-  return -1;
-}
-
-// Where the walk stands: the position, the edge it follows and which way along it.
-using WalkState = std::tuple<double, double, long, bool>;
-
-// Walks from the start vertex along the boundary and, at every crossing, onto the crossing edge
-// in the opposite sense, until the start vertex is reached again. Returns the points visited, the
-// start vertex last.
-template <class EdgeCrossings>
-PointList traceOutline(const PointList& points, long startEdge, EdgeCrossings edgeCrossings) {
-  const long n = static_cast<long>(points.size());
-  const sgVector<2> start = points[startEdge];
-  sgVector<2> cur = start;
-  long j = startEdge + 1;
-  bool forward = true;
-  PointList out;
-  // The walk has no end of its own but its return to the start vertex; degenerate boundaries
-  // (overlapping edges, crossings that rounding places on the wrong side) can trap it in a cycle
-  // that never gets there. Each step depends only on (position, edge, sense), so a state seen twice
-  // means a cycle: that catches such walks after one lap. The step limit catches walks whose
-  // crossing positions drift by rounding and so never repeat exactly. A walk that returns visits
-  // each state at most once, and there are at most 2n(n + 1) states: a vertex with the 2 edges
-  // that end there, each in 2 senses (4n), and each crossing of 2 of the n edges, at most
-  // n(n - 1) / 2 of them, with either edge in either sense.
-  const long maxSteps = 2 * n * (n + 1);
-  std::set<WalkState> seen;
-  std::vector<int> crossedEdges;
-  for (long step = 0; step == 0 || cur != start; ++step) {
-    if (step >= maxSteps || !seen.emplace(cur.x(), cur.y(), j, forward).second)
-      throw sgContourDefs::BadParams(
-          L"regularization failed: the outline trace does not return to its start");
-    const sgVector<2> target = points[wrapIndex(forward ? j : j - 1, n)];
-    const PointList crossings = edgeCrossings(sgLineSeg(cur, target), crossedEdges);
-    if (crossings.empty()) {
-      cur = target;
-      j = wrapIndex(forward ? j + 1 : j - 1, n);
-    } else {
-      cur = crossings.front();
-      j = crossedEdges.front();
-      forward = !forward;
-    }
-    out.push_back(cur);
-  }
-  return out;
+// Fewer than three points, all on one line, or a coordinate that is not finite: nothing is
+// enclosed, so there is no outer boundary to trace.
+bool boundsNoArea(const PointList& points) {
+  for (const sgVector<2>& p : points)
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return true;
+  if (points.size() < 3) return true;
+  for (std::size_t k = 2; k < points.size(); ++k)
+    if (sfOrientation(points[0], points[1], points[k]) != 0) return false;
+  return true;
 }
 
 sgRegion regionOf(const PointList& points) { return sgRegion(points, sgContourDefs::eIgnore); }
@@ -139,23 +88,51 @@ bool dropFirstNestedLoop(std::vector<sgRegion>& loops) {
   return false;
 }
 
+// The direction from vertex i of the loop to its nearest vertex `step` (+1 or -1) along the loop
+// that lies apart from it.
+sgVector<2> towardNeighbour(const PointList& loop, std::size_t i, int step) {
+  const std::size_t n = loop.size();
+  for (std::size_t k = 1; k < n; ++k) {
+    const sgVector<2>& q = loop[(i + n + static_cast<std::size_t>(step) * k) % n];
+    if (q.distance(loop[i]) > kTouchTolerance) return q - loop[i];
+  }
+  return sgVector<2>(0.0, 0.0);
+}
+
+// Whether running around `second` from vertex b, inserted into `first` at vertex a where both
+// pass one point, keeps the two apart. The loops are counter-clockwise, so outside `first` at a
+// lies turning counter-clockwise from its way back to its way on; `second`, which touches it
+// without overlapping, must leave and return within that turn, leaving first. Where a loop passes
+// the point more than once, this picks the pass whose outside holds the other loop.
+bool joinKeepsLoopsApart(const PointList& first, std::size_t a, const PointList& second, std::size_t b) {
+  const sgVector<2> back = towardNeighbour(first, a, -1), on = towardNeighbour(first, a, 1);
+  const sgVector<2> leave = towardNeighbour(second, b, 1), come = towardNeighbour(second, b, -1);
+  const auto notAfter = [&back](const sgVector<2>& u, const sgVector<2>& v) {
+    return sgcntr::sameDirection(u, v) || sgcntr::turnsBefore(back, u, v);
+  };
+  return notAfter(leave, come) && notAfter(come, on);
+}
+
 // Joins the first two loops that share a point into one boundary running around the first loop
-// and then around the second, both from that point. Every join removes a loop.
+// and then around the second, both from that point: at the first shared vertex pair where the
+// join keeps them apart. Every join removes a loop.
 bool joinFirstTouchingPair(std::vector<sgRegion>& loops) {
   for (std::size_t i = 0; i + 1 < loops.size(); ++i) {
     for (std::size_t j = i + 1; j < loops.size(); ++j) {
       const PointList& first = loops[i].points();
       const PointList& second = loops[j].points();
       for (std::size_t a = 0; a < first.size(); ++a) {
-        const std::vector<int> shared = loops[j].vertexIndex(first[a], kTouchTolerance);
-        if (shared.empty()) continue;
-        PointList joined;
-        sgcntr::appendCyclicRange(joined, first, a, first.size());
-        sgcntr::appendCyclicRange(joined, second, shared.front(), second.size());
-        loops[i] = regionOf(joined);
-        loops[j] = loops.back();
-        loops.pop_back();
-        return true;
+        for (const int shared : loops[j].vertexIndex(first[a], kTouchTolerance)) {
+          const auto b = static_cast<std::size_t>(shared);
+          if (!joinKeepsLoopsApart(first, a, second, b)) continue;
+          PointList joined;
+          sgcntr::appendCyclicRange(joined, first, a, first.size());
+          sgcntr::appendCyclicRange(joined, second, b, second.size());
+          loops[i] = regionOf(joined);
+          loops[j] = loops.back();
+          loops.pop_back();
+          return true;
+        }
       }
     }
   }
@@ -208,16 +185,14 @@ void sgRegion::outerHull(sgRegion& result) const {
 
 void sgRegion::outerHullRegularize(sgRegion& result, bool outerHullOnly) const {
   checkEmptyContour();
-  const double eps = kProbeOffsetFactor * medianFeatureSize();
-
-  const long startEdge = findStartEdge(
-      points(), eps, [this](const sgLineSeg& seg) { return intersections(seg, true, false).size(); },
-      [this](const sgVector<2>& probe) { return insideCount(probe, true) == 0; });
-  if (startEdge < 0) throw sgContourDefs::BadParams(L"invalid contour");
-
-  const PointList outline =
-      traceOutline(points(), startEdge, [this](const sgLineSeg& seg, std::vector<int>& crossedEdges) {
-        return sgContour::intersections(seg, crossedEdges, false);
-      });
+  const PointList kept = withoutNearRepeats(points());
+  if (boundsNoArea(kept)) throw sgContourDefs::BadParams(L"invalid contour");
+  // The trace queries the edges of the outline it walks: this one, or the one without near repeats.
+  std::optional<sgRegion> shortened;
+  if (kept.size() != points().size()) shortened.emplace(kept, sgContourDefs::eIgnore);
+  const sgRegion& traced = shortened ? *shortened : *this;
+  const PointList outline = sgcntr::traceOuterBoundary(
+      traced.lineSegs(),
+      [&traced](const sgLineSeg& seg, std::vector<int>& edges) { traced.candidateEdges(seg, edges); });
   result = outerHullOnly ? outerLoopOf(outline) : regionOf(outline);
 }

@@ -1,6 +1,10 @@
 // sgRegionSet regularization and outer hull: regions whose outer boundaries meet are spliced
 // into one, then every region is repaired with its own regularize or outerHull.
+#include <algorithm>
+#include <vector>
+
 #include "cntr/regionst.h"
+#include "segmentreach.h"
 
 namespace {
 
@@ -28,25 +32,38 @@ void assignRepaired(const sgRegionSet& self, bool& valid, sgPtrHandle_const<sgRe
   result = *cached;
 }
 
+// The bounding box of a region's outer boundary, and whether two such boxes come near enough
+// for the boundaries to meet: within the crossing tolerance, widened as the segment queries
+// widen theirs.
+sgRect boxOf(const sgRegion& region) { return region.encloseRect(sgXform<2>()); }
+
+bool boxesMayMeet(const sgRect& a, const sgRect& b) {
+  return sgcntr::rectsOverlap(
+      a, b, sgcntr::SegmentReach::marginFor(std::max(sgcntr::magnitudeOf(a), sgcntr::magnitudeOf(b))));
+}
+
 // One merge pass. After a merge at (i, j) the former last region sits in slot j and is compared
 // with the grown region i before j advances, so a region moved into a merged slot that overlaps
-// the merged region is not left out. The pass returns whether it merged anything.
+// the merged region is not left out. Regions whose boxes lie apart cannot meet and are not asked.
+// The pass returns whether it merged anything.
 template <class Splice>
-bool mergeOnce(RegionList& list, Splice splice) {
+bool mergeOnce(RegionList& list, std::vector<sgRect>& boxes, Splice splice) {
   bool merged = false;
   for (std::size_t i = 0; i + 1 < list.size(); ++i) {
     std::size_t j = i + 1;
     while (j < list.size()) {
-      const sgContour& other = *list[j];
-      if (list[i]->intersections(other, false).empty()) {
+      if (!boxesMayMeet(boxes[i], boxes[j]) || list[i]->intersections(*list[j], false).empty()) {
         ++j;
         continue;
       }
       const sgPtrHandle<sgRegion> joined(new sgRegion());
       splice(*list[i], *list[j], *joined);
       list[i] = joined;
+      boxes[i] = boxOf(*joined);
       list[j] = list.back();
+      boxes[j] = boxes.back();
       list.pop_back();
+      boxes.pop_back();
       merged = true;
     }
   }
@@ -59,7 +76,10 @@ bool mergeOnce(RegionList& list, Splice splice) {
 // confirms that no pair meets, which is what callers expect of "merge regions that overlap".
 template <class Splice>
 void mergeMeetingRegions(RegionList& list, Splice splice) {
-  while (mergeOnce(list, splice)) {
+  std::vector<sgRect> boxes;
+  boxes.reserve(list.size());
+  for (const auto& region : list) boxes.push_back(boxOf(*region));
+  while (mergeOnce(list, boxes, splice)) {
   }
 }
 

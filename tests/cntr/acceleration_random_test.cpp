@@ -12,12 +12,12 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <tuple>
 #include <vector>
 
 #include "cntr/region.h"
 #include "edgesweep.h"
 #include "probedirection.h"
+#include "vertexcrossing.h"
 
 using V = sgVector<2>;
 using Points = std::vector<V>;
@@ -97,11 +97,12 @@ Points plainCrossings(const C& c, const sgLineSeg& seg, bool endPoints) {
   return plainCrossings(c, seg, endPoints, unused);
 }
 
+/// Every edge asked, then the strands through repeated vertices.
 template <class C>
 bool plainSelfIntersecting(const C& c) {
   for (std::size_t k = 0; k < c.lineSegs().size(); ++k)
     if (c.validLine()[k] && !plainCrossings(c, c.lineSegs()[k], false).empty()) return true;
-  return false;
+  return sgcntr::strandsCrossAtRepeatedVertex(c.points(), c.isClosed());
 }
 
 Points plainCrossingsWith(const ProbeContour& c, const sgContour& other) {
@@ -146,48 +147,6 @@ long plainInsideCount(const ProbeRegion& r, const V& p, bool twoWay) {
   };
   const long forward = count(*u);
   return twoWay ? std::min(forward, count(-*u)) : forward;
-}
-
-/// The regularization's start-edge search and outline trace on the plain queries; empty when
-/// no start edge qualifies or the walk repeats a state without returning.
-std::optional<Points> plainRegularize(const ProbeRegion& r) {
-  const Points& p = r.points();
-  if (!plainSelfIntersecting(r)) return p;
-  const long n = static_cast<long>(p.size());
-  const double eps = 0.01 * r.medianFeatureSize();
-  long s = 0;
-  for (; s + 1 < n; ++s) {
-    const V mid = (p[s] + p[s + 1]) * 0.5;
-    const V u = (p[s] - p[s + 1]).unit();
-    const V offset = V(-u.y(), u.x()) * eps;
-    if (plainCrossings(r, sgLineSeg(mid + offset, mid - offset), true).size() == 1 &&
-        plainCrossings(r, sgLineSeg(p[s], p[s + 1]), true).size() == 2 &&
-        (plainInsideCount(r, mid + offset, true) == 0 || plainInsideCount(r, mid - offset, true) == 0))
-      break;
-  }
-  if (s + 1 >= n) return std::nullopt;
-  const auto wrap = [n](long i) { return i < 0 ? i + n : (i >= n ? i - n : i); };
-  V cur = p[s];
-  long j = s + 1;
-  bool forward = true;
-  Points out;
-  std::set<std::tuple<double, double, long, bool>> seen;
-  std::vector<int> crossed;
-  for (long step = 0; step == 0 || cur != p[s]; ++step) {
-    if (step >= 2 * n * (n + 1) || !seen.emplace(cur.x(), cur.y(), j, forward).second) return std::nullopt;
-    const V target = p[wrap(forward ? j : j - 1)];
-    const Points crossings = plainCrossings(r, sgLineSeg(cur, target), false, crossed);
-    if (crossings.empty()) {
-      cur = target;
-      j = wrap(forward ? j + 1 : j - 1);
-    } else {
-      cur = crossings.front();
-      j = crossed.front();
-      forward = !forward;
-    }
-    out.push_back(cur);
-  }
-  return out;
 }
 
 // ---- random inputs ------------------------------------------------------------------------------
@@ -691,31 +650,6 @@ TEST(AcceleratedQueries, ProbeDirectionsMatchThePlainSearchOnDegenerateOutlines)
   // Both outcomes occur, so neither branch went untested.
   EXPECT_GT(onVertex, 50);
   EXPECT_LT(onVertex, 2000);
-}
-
-TEST(AcceleratedQueries, RegularizationMatchesThePlainTrace) {
-  Rng rng(31337u);
-  int traced = 0;
-  for (int trial = 0; trial < 120; ++trial) {
-    const int n = randomSize(rng, trial % 2 == 0 ? 60 : 400);
-    const ProbeRegion r(trial % 2 == 0 ? integerOutline(rng, n) : starOutline(rng, n, true));
-    const std::optional<Points> expected = plainRegularize(r);
-    sgRegion result;
-    bool failed = false;
-    try {
-      r.regularize(result);
-    } catch (const sgContourDefs::BadParams&) {
-      failed = true;
-    }
-    ASSERT_EQ(failed, !expected.has_value()) << "trial " << trial;
-    if (!failed) {
-      expectSamePoints(result.points(), *expected);
-      traced += r.isSelfIntersecting() ? 1 : 0;
-    }
-    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
-  }
-  // The comparison must have covered real traces, not only outlines that do not cross.
-  EXPECT_GT(traced, 30);
 }
 
 TEST(AcceleratedQueries, ChangesRebuildTheIndex) {

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <numbers>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -180,6 +182,47 @@ void checkSegmentQueries(const ProbeContour& contour, Draw& draw, bool integer, 
   }
 }
 
+/// Winding number of the closed outline around q, in long double (Sunday's signed crossings).
+int windingNumber(const Points& outline, const V& q) {
+  int winding = 0;
+  for (const Edge& e : edgesOf(outline, true)) {
+    const long double side =
+        (static_cast<long double>(e.to.x()) - e.from.x()) * (static_cast<long double>(q.y()) - e.from.y()) -
+        (static_cast<long double>(q.x()) - e.from.x()) * (static_cast<long double>(e.to.y()) - e.from.y());
+    if (e.from.y() <= q.y() && e.to.y() > q.y() && side > 0) ++winding;
+    if (e.from.y() > q.y() && e.to.y() <= q.y() && side < 0) --winding;
+  }
+  return winding;
+}
+
+/// Whether a closed outline whose edges do not cross crosses itself where it passes a point
+/// more than once: then it cannot be drawn apart into a simple outline, and the winding numbers
+/// next to its vertices leave {0, 1} (or {0, -1}): they reach 2, or both signs. Sampled just off
+/// every vertex, between its directions; nullopt where two directions almost coincide.
+std::optional<bool> windsLikeACrossing(const Points& outline) {
+  bool positive = false, negative = false, twice = false;
+  for (const V& p : outline) {
+    std::vector<double> angles;
+    for (const Edge& e : edgesOf(outline, true)) {
+      for (const auto& [end, other] : {std::pair{e.from, e.to}, std::pair{e.to, e.from}})
+        if (end.distance(p) <= kTol && other.distance(p) > kTol)
+          angles.push_back(std::atan2(other.y() - p.y(), other.x() - p.x()));
+    }
+    std::sort(angles.begin(), angles.end());
+    for (std::size_t k = 0; k < angles.size(); ++k) {
+      const double next = k + 1 < angles.size() ? angles[k + 1] : angles[0] + 2 * std::numbers::pi;
+      if (next - angles[k] == 0.0) continue;
+      if (next - angles[k] < 1e-6) return std::nullopt;
+      const double mid = (angles[k] + next) / 2;
+      const int w = windingNumber(outline, p + V(std::cos(mid), std::sin(mid)) * 1e-7);
+      positive = positive || w > 0;
+      negative = negative || w < 0;
+      twice = twice || std::abs(w) > 1;
+    }
+  }
+  return twice || (positive && negative);
+}
+
 void checkSelfIntersection(const ProbeContour& contour, Tally& tally) {
   bool crossing = false, ambiguous = false;
   for (const Edge& e : edgesOf(contour.points(), contour.isClosed())) {
@@ -187,6 +230,20 @@ void checkSelfIntersection(const ProbeContour& contour, Tally& tally) {
     const Expected expected = bruteForceCrossings(contour.points(), contour.isClosed(), e.from, e.to, false);
     ambiguous = ambiguous || expected.ambiguous;
     crossing = crossing || !expected.positions.empty();
+  }
+  // Without an edge crossing, strands may still cross where the outline passes a point twice.
+  if (!crossing && !ambiguous) {
+    if (contour.isClosed()) {
+      const std::optional<bool> atVertex = windsLikeACrossing(contour.points());
+      ambiguous = !atVertex;
+      crossing = atVertex.value_or(false);
+    } else {
+      // An open outline winds around nothing; where it passes a point twice, the tabled cases
+      // pin the answer.
+      const Points& p = contour.points();
+      for (std::size_t i = 0; i < p.size(); ++i)
+        for (std::size_t j = i + 2; j < p.size(); ++j) ambiguous = ambiguous || p[i].distance(p[j]) <= kTol;
+    }
   }
   if (ambiguous) {
     ++tally.skipped;

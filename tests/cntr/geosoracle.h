@@ -36,9 +36,21 @@ class Geos {
   Geometry difference(const GEOSGeometry* a, const GEOSGeometry* b) const;
   Geometry symDifference(const GEOSGeometry* a, const GEOSGeometry* b) const;
   Geometry boundary(const GEOSGeometry* g) const;
+  bool intersects(const GEOSGeometry* a, const GEOSGeometry* b) const;
+  /// The union of the polygons through the point lists.
+  Geometry unionOf(const std::vector<Points>& polygons) const;
+  /// What a closed outline that may cross itself encloses: the outline noded, its faces
+  /// polygonized and united.
+  Geometry enclosedBy(const Points& outline) const;
+  /// The area of the faces of a closed outline around which it winds a nonzero number of times.
+  double nonzeroWindingArea(const Points& outline) const;
+  /// The area inside the exterior rings of a polygonal geometry: holes filled.
+  double exteriorArea(const GEOSGeometry* g) const;
 
  private:
   Geometry own(GEOSGeometry* g) const;
+  /// The faces of the noded outline, as polygons.
+  Geometry facesOf(const Points& outline) const;
   GEOSCoordSequence* sequence(const Points& points, bool closed) const;
 
   GEOSContextHandle_t context_;
