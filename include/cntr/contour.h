@@ -124,8 +124,10 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   /// Crossings of this contour with every edge of `other`, grouped by `other`'s edges in its
   /// edge order. Throws EmptyContour when this contour has fewer than 2 vertices.
   std::vector<sgVector<2>> intersections(const sgContour& other) const;
-  /// Whether some edge crosses another edge that it does not meet at their shared vertices.
-  /// False for an empty contour.
+  /// Whether some edge crosses another edge that it does not meet at their shared vertices, or
+  /// two strands cross where the contour passes one point (within 1e-6) twice: their four
+  /// directions interleave, or they run along each other the same way. Strands that only touch
+  /// there, or fold back along each other, do not count. False for an empty contour.
   bool isSelfIntersecting() const;
 
   /// The convex hull of the vertices as a region (cached and shared). Throws EmptyContour.

@@ -73,14 +73,18 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
   std::vector<sgVector<2>> intersections(const sgLineSeg& segment, bool endPoints, bool considerHoles) const;
   std::vector<sgVector<2>> intersections(const sgContour& other, bool considerHoles) const;
 
-  /// The region traced along the outermost edges of a self-crossing boundary (no holes, label
-  /// 0); a boundary that does not cross itself (any boundary of fewer than 4 points) gives a copy.
-  /// Cached. `result` may be this region. Throws BadParams "invalid contour" when no start edge
-  /// qualifies, and BadParams "regularization failed: the outline trace does not return to its
-  /// start" when the trace is caught in a cycle (degenerate, overlapping edges).
+  /// The outer boundary of a self-crossing boundary: the outline of everything it encloses, loops
+  /// inside it filled, counter-clockwise, traced from the lowest-leftmost vertex with the
+  /// outside on its right (no holes, label 0). Where it touches itself, the point appears once
+  /// per pass. A boundary that does not cross itself (any boundary of fewer than 4 points)
+  /// gives a copy. Cached. `result` may be this region. Throws BadParams "invalid contour" when
+  /// the boundary encloses nothing (fewer than three distinct points, all points on one line, a
+  /// coordinate that is not finite), and BadParams "regularization failed: the outline trace
+  /// does not return to its start" should the trace be caught in a cycle (degenerate input).
   void regularize(sgRegion& result) const;
   /// As regularize, then cut where the outline touches itself, drop loops nested in others and
-  /// join the loops that touch. Cached. `result` may be this region.
+  /// join the loops that touch (between the passes that keep them apart). Cached. `result` may
+  /// be this region.
   void outerHull(sgRegion& result) const;
   /// A region of the mapped outer points (no holes) with this region's label.
   void map(const sgXform<2>& xform, sgRegion& result) const;

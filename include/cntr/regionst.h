@@ -69,8 +69,10 @@ class LYNCNTR_API sgRegionSet : public virtual sgPersistent, public virtual sgRe
   /// Calls each region's draw(tablet, color, layer) in list order.
   void draw(sgUITablet& tablet, const sgColor& color, const sgUITablet::Layers& layer) const;
 
-  /// Regions whose outer boundaries meet are spliced into one, then every region is regularized.
-  /// A set that is not self-intersecting gives a copy. Cached. `result` may be this set.
+  /// Regions whose outer boundaries meet (touching counts) are spliced into one, until no two
+  /// meet, then every region is regularized: overlapping regions become the outer boundary of
+  /// their union. A region inside another whose boundary it does not meet stays apart. A set that
+  /// is not self-intersecting gives a copy. Cached. `result` may be this set.
   void regularize(sgRegionSet& result) const;
   /// As regularize, with each region replaced by its outer hull.
   void outerHull(sgRegionSet& result) const;

@@ -33,8 +33,10 @@ CommandRunner defineRepair(CLI::App& sub, RepairMode mode) {
   addOutputOption(sub, options->output, "Where the repaired shapes go");
   addShapeFormatOption(sub, options->to);
   sub.footer(
-      "Regions, edgelet chains and closed contours give regions; region sets give region sets; an "
-      "open contour fails. As the library defines it, the repaired outline has no holes.");
+      "A self-crossing outline becomes its outer boundary (loops inside it filled, "
+      "counter-clockwise); overlapping regions of a set become the outline of their union. Regions, "
+      "edgelet chains and closed contours give regions; region sets give region sets; an open "
+      "contour fails. The repaired outline has no holes.");
   return [options] { return runRepair(*options); };
 }
 

@@ -15,7 +15,7 @@ namespace cntr {
 const std::vector<Command>& listCommands() {
   static const std::vector<Command> commands{
       {"measure", "Print the measures of every shape (a table, or JSON with --json)", defineMeasure},
-      {"regularize", "Trace self-crossing outlines into simple ones (regions and region sets)",
+      {"regularize", "Replace self-crossing outlines by their outer boundary; merge overlapping regions",
        defineRegularize},
       {"outer-hull", "Reduce regions and region sets to their outer hull", defineOuterHull},
       {"inside", "Tell which query points lie inside each shape", defineInside},
