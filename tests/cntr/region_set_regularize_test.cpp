@@ -51,6 +51,11 @@ TEST(RegionSetRegularize, OverlappingSquaresBecomeOneOutline) {
     EXPECT_EQ(result.cachedVectorSize(), 3) << "an engine result is a fresh set";
     EXPECT_EQ(set.regions().size(), 2u) << "the set itself is not changed";
   }
+  // A square and the same square run the other way: their splice winds around nothing.
+  sgRegionSet twice({rectangle(0, 0, 2, 2), makeRegion({{0, 0}, {0, 2}, {2, 2}, {2, 0}})});
+  sgRegionSet once;
+  twice.regularize(once);
+  expectOneOutlineAround(once, sgRect(sgVector<2>(0, 0), sgVector<2>(2, 2)), {{1, 1}}, 4.0);
   // Three squares, each overlapping the other two, and all three in one corner.
   sgRegionSet three({rectangle(0, 0, 2, 2), rectangle(1.5, 0.5, 3.5, 2.5), rectangle(0.5, 1.5, 2.5, 3.5)});
   sgRegionSet result;
