@@ -163,7 +163,9 @@ sgVector<2> localCentroidOf(const GreenSums& s) {
   return sgVector<2>(s.x6 * third, s.y6 * third);
 }
 
-sgVector<2> toWorld(const sgVector<2>& local, const LocalFrame& frame) { return frame.origin + local * frame.unit; }
+sgVector<2> toWorld(const sgVector<2>& local, const LocalFrame& frame) {
+  return frame.origin + local * frame.unit;
+}
 
 /// The record of the polygon of at least 3 points.
 InertiaRecord polygonRecord(const std::vector<sgVector<2>>& points) {

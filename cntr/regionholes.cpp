@@ -155,13 +155,12 @@ bool windsAround(const sgContour& polygon, const sgVector<2>& q, Candidates cand
   return winding != 0;
 }
 
-/// Whether the figures of A and B stand in the relation. Walks B's edges and asks A's segment
-/// query for the edges of A near each.
+/// Whether the figures of A and B, of finite coordinates, stand in the relation. Walks B's edges
+/// and asks A's segment query for the edges of A near each.
 template <class Candidates>
 bool related(const sgContour& A, const sgContour& B, Relation relation, Candidates candidates) {
   const Points& pa = A.points();
   const Points& pb = B.points();
-  if (!allFinite(pa) || !allFinite(pb)) return false;
   Meetings meetings;
   std::vector<int> near;
   std::vector<sgVector<2>> onEdge;
@@ -220,19 +219,23 @@ void sgRegion::checkHoles(const std::vector<sgPtrHandle_const<sgRegion>>& holes)
     c.candidateEdges(seg, edges);
   };
   const auto refuse = [] { throw sgContourDefs::BadParams(L"holes cannot intersect region"); };
-  if (!holes.empty()) sgContour::checkEmptyContour();
+  if (holes.empty()) return;
+  sgContour::checkEmptyContour();
+  // The predicates need finite coordinates; a non-finite one leaves nothing to decide with.
+  if (!allFinite(points())) refuse();
   // A hole of fewer than two vertices has no boundary and no area: nothing to check.
   std::vector<const sgRegion*> checked;
   for (const auto& handle : holes) {
     const sgRegion& hole = *handle;
     if (hole.points().size() < 2) continue;
-    if (!related(*this, hole, Relation::bInsideA, candidates)) refuse();
+    if (!allFinite(hole.points()) || !related(*this, hole, Relation::bInsideA, candidates)) refuse();
     checked.push_back(&hole);
   }
   // Only holes whose boxes meet can share interior: a sweep over the boxes' left sides.
   std::vector<std::pair<const sgRegion*, sgRect>> boxes;
   for (const sgRegion* hole : checked) boxes.emplace_back(hole, hole->encloseRect(sgXform<2>::I));
-  std::sort(boxes.begin(), boxes.end(), [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
+  std::sort(boxes.begin(), boxes.end(),
+            [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
   for (std::size_t i = 0; i < boxes.size(); ++i) {
     const sgRect& r = boxes[i].second;
     for (std::size_t j = i + 1; j < boxes.size() && boxes[j].second.x() <= r.x() + r.width(); ++j) {

@@ -229,11 +229,15 @@ const MinCircleCase kMinCircleCases[] = {
      {{0, 0}, {10, 0}, {5, 5 * std::sqrt(3.0)}},
      sgCircle({5, 5 / std::sqrt(3.0)}, 10 / std::sqrt(3.0))},
     {"obtuse triangle: the circle on the longest side", {{0, 0}, {10, 0}, {5, 1}}, sgCircle({5, 0}, 5)},
-    {"square with an inner point", {{0, 0}, {2, 0}, {1, 1}, {2, 2}, {0, 2}}, sgCircle({1, 1}, std::sqrt(2.0))},
+    {"square with an inner point",
+     {{0, 0}, {2, 0}, {1, 1}, {2, 2}, {0, 2}},
+     sgCircle({1, 1}, std::sqrt(2.0))},
     {"collinear points", {{0, 0}, {3, 0}, {1, 0}, {7, 0}}, sgCircle({3.5, 0}, 3.5)},
     {"one point", {{2, 3}}, sgCircle({2, 3}, 0)},
     {"coinciding points", {{1, 1}, {1, 1}, {1, 1}}, sgCircle({1, 1}, 0)},
-    {"a tiny triangle far out", {{1e6, 1e6}, {1e6 + 1e-6, 1e6}, {1e6, 1e6 + 1e-6}}, sgCircle({1e6 + 5e-7, 1e6 + 5e-7}, std::sqrt(0.5) * 1e-6)},
+    {"a tiny triangle far out",
+     {{1e6, 1e6}, {1e6 + 1e-6, 1e6}, {1e6, 1e6 + 1e-6}},
+     sgCircle({1e6 + 5e-7, 1e6 + 5e-7}, std::sqrt(0.5) * 1e-6)},
 };
 
 TEST(ContourMinEnclosingCircle, KnownCircles) {

@@ -15,11 +15,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <boost/geometry.hpp>
 #include <boost/geometry/geometries/point_xy.hpp>
 #include <boost/geometry/geometries/ring.hpp>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <opencv2/imgproc.hpp>
@@ -271,7 +271,6 @@ TEST(MomentsOracle, Slivers) {
   EXPECT_EQ(t.polygons, kPolygonsPerKind);
 }
 
-
 // ---- Regions traced from drawn masks -------------------------------------------------------------
 
 constexpr int kMasks = 240;
@@ -335,9 +334,10 @@ struct Raw {
   }
 };
 
-void expectRelative(double actual, double expected, double scale, const char* what, const std::string& where) {
-  EXPECT_LE(std::fabs(actual - expected), 1e-9 * scale) << what << ": " << actual << " vs " << expected << " ("
-                                                         << where << ")";
+void expectRelative(double actual, double expected, double scale, const char* what,
+                    const std::string& where) {
+  EXPECT_LE(std::fabs(actual - expected), 1e-9 * scale)
+      << what << ": " << actual << " vs " << expected << " (" << where << ")";
 }
 
 TEST(MomentsOracle, TracedMasksWithHolesAgainstGeosAndOpenCv) {
@@ -405,7 +405,7 @@ TEST(MinEnclosingCircleOracle, HoldsEveryVertexAndIsNoLargerThanOpenCvs) {
     Points points;
     for (int k = 0; k < n; ++k) {
       const double a = source.real(0, 2 * std::numbers::pi);
-      const V p = i % 3 == 0 ? center + V(size * std::cos(a), size * std::sin(a))
+      const V p = i % 3 == 0   ? center + V(size * std::cos(a), size * std::sin(a))
                   : i % 3 == 1 ? center + V(source.grid(-size, size), source.grid(-size, size))
                                : center + V(std::round(source.real(-8, 8)), std::round(source.real(-8, 8)));
       points.push_back(V(static_cast<float>(p.x()), static_cast<float>(p.y())));

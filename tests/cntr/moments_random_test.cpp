@@ -165,7 +165,9 @@ constexpr double kUlps = 2 * std::numeric_limits<double>::epsilon() / kRelative;
                                            << ", error " << error / c.scale << " of the scale";
   }
   const V centroid = sf_CenterOfMass(p);
-  const auto near = [&](double a, double b) { return std::fabs(a - b) <= kRelative * (box + kUlps * std::fabs(b)); };
+  const auto near = [&](double a, double b) {
+    return std::fabs(a - b) <= kRelative * (box + kUlps * std::fabs(b));
+  };
   if (!(near(centroid.x(), d.centerOfMass().x()) && near(centroid.y(), d.centerOfMass().y())))
     return ::testing::AssertionFailure() << "sf_CenterOfMass differs from the record's centre";
   if (!(std::fabs(sf_Area(p) - std::fabs(d.area())) <= kRelative * std::fabs(d.area())))

@@ -104,8 +104,8 @@ TEST(RegionInertia, OuterMomentsAndMomentsWithHolesCachedUntilHolesAreSet) {
   s.hole->points(rectangle(6, 6, 8, 8));
   EXPECT_EQ(s.region.inertiaMatrix(true), h);
   s.region.holes(Holes{s.hole});
-  EXPECT_NEAR(s.region.inertiaMatrix(true)(0, 1), 100 * (5 - 472.0 / 96) * (5 - 472.0 / 96) -
-                                                      4 * (7 - 472.0 / 96) * (7 - 472.0 / 96), 1e-9);
+  EXPECT_NEAR(s.region.inertiaMatrix(true)(0, 1),
+              100 * (5 - 472.0 / 96) * (5 - 472.0 / 96) - 4 * (7 - 472.0 / 96) * (7 - 472.0 / 96), 1e-9);
   const sgRegion plain(square10());
   EXPECT_EQ(plain.inertiaMatrix(true), plain.inertiaMatrix(false));
 }

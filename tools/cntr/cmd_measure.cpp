@@ -30,11 +30,13 @@ void measureOutline(const sgContour& contour, Json& out) {
   out["mean_position"] = describePoint(contour.meanPosition());
   out["bounding_rect"] = describeRect(contour.encloseRect(sgXform<2>()));
   const sgCircle smallest = contour.minEnclosingCircle();
-  out["min_enclosing_circle"] = Json{{"center", describePoint(smallest.center())}, {"radius", smallest.radius()}};
+  out["min_enclosing_circle"] =
+      Json{{"center", describePoint(smallest.center())}, {"radius", smallest.radius()}};
   // The circle on the farthest vertex pair: its diameter is the contour's, but it need not hold
   // every vertex.
   const sgCircle onDiameter = contour.encloseCircle(sgContourDefs::eExact);
-  out["diameter_circle"] = Json{{"center", describePoint(onDiameter.center())}, {"radius", onDiameter.radius()}};
+  out["diameter_circle"] =
+      Json{{"center", describePoint(onDiameter.center())}, {"radius", onDiameter.radius()}};
   out["diameter"] = contour.diameter(sgContourDefs::eExact);
   sgEllipse ellipse;
   double error = 0.0;
