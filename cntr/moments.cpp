@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "edgeletpositions.h"
@@ -122,40 +123,69 @@ LocalFrame localFrameOf(const std::vector<sgVector<2>>& points) {
 }
 
 /// Green's theorem over the closed polygon, in the local frame: twice the area, and the
-/// integrals of x, y (times 6) and of x^2, y^2 (times 12) and xy (times 24).
+/// integrals of x, y (times 6) and of x^2, y^2 (times 12) and xy (times 24); for the first-order
+/// pass also the largest local coordinate met.
 struct GreenSums {
   double area2 = 0.0;
   double x6 = 0.0, y6 = 0.0;
   double xx12 = 0.0, yy12 = 0.0, xy24 = 0.0;
+  double reach = 0.0;
 };
+
+/// Adds the terms of the edge from (x0, y0) to (x1, y1).
+template <bool secondOrder>
+void addEdge(GreenSums& s, double x0, double y0, double x1, double y1) {
+  const double cross = x0 * y1 - x1 * y0;
+  s.area2 += cross;
+  s.x6 += (x0 + x1) * cross;
+  s.y6 += (y0 + y1) * cross;
+  if constexpr (secondOrder) {
+    s.xx12 += (x0 * x0 + x0 * x1 + x1 * x1) * cross;
+    s.yy12 += (y0 * y0 + y0 * y1 + y1 * y1) * cross;
+    s.xy24 += (x0 * (y0 + y0 + y1) + x1 * (y0 + y1 + y1)) * cross;
+  } else {
+    // Off the sums' chains of dependent additions, so nearly free.
+    const double r = std::fabs(x1) > std::fabs(y1) ? std::fabs(x1) : std::fabs(y1);
+    s.reach = r > s.reach ? r : s.reach;
+  }
+}
 
 template <bool secondOrder>
 GreenSums greenSumsOf(const std::vector<sgVector<2>>& points, const LocalFrame& frame) {
-  GreenSums s;
   const double ox = frame.origin.x(), oy = frame.origin.y(), k = frame.scale;
-  double x0 = (points.back().x() - ox) * k;
-  double y0 = (points.back().y() - oy) * k;
-  for (const sgVector<2>& p : points) {
-    const double x1 = (p.x() - ox) * k;
-    const double y1 = (p.y() - oy) * k;
-    const double cross = x0 * y1 - x1 * y0;
-    s.area2 += cross;
-    s.x6 += (x0 + x1) * cross;
-    s.y6 += (y0 + y1) * cross;
-    if constexpr (secondOrder) {
-      s.xx12 += (x0 * x0 + x0 * x1 + x1 * x1) * cross;
-      s.yy12 += (y0 * y0 + y0 * y1 + y1 * y1) * cross;
-      s.xy24 += (x0 * (y0 + y0 + y1) + x1 * (y0 + y1 + y1)) * cross;
-    }
-    x0 = x1;
-    y0 = y1;
+  const auto local = [&](std::size_t i) {
+    return std::pair{(points[i].x() - ox) * k, (points[i].y() - oy) * k};
+  };
+  // Even and odd edges go to sums of their own: each addition waits on the one before it in its
+  // sum, and two independent chains keep the processor twice as busy.
+  GreenSums even, odd;
+  auto [x0, y0] = local(points.size() - 1);
+  std::size_t i = 0;
+  for (; i + 1 < points.size(); i += 2) {
+    const auto [x1, y1] = local(i);
+    const auto [x2, y2] = local(i + 1);
+    addEdge<secondOrder>(even, x0, y0, x1, y1);
+    addEdge<secondOrder>(odd, x1, y1, x2, y2);
+    x0 = x2;
+    y0 = y2;
   }
-  return s;
+  if (i < points.size()) {
+    const auto [x1, y1] = local(i);
+    addEdge<secondOrder>(even, x0, y0, x1, y1);
+  }
+  even.area2 += odd.area2;
+  even.x6 += odd.x6;
+  even.y6 += odd.y6;
+  even.xx12 += odd.xx12;
+  even.yy12 += odd.yy12;
+  even.xy24 += odd.xy24;
+  even.reach = std::fmax(even.reach, odd.reach);
+  return even;
 }
 
-/// A figure whose area is below 1e-12 of its squared extent (in the local frame the extent is
-/// between 1 and 2) has no centroid to speak of: its weights are rounding noise.
-bool hasNoArea(double area2) { return std::fabs(area2) <= 2e-12; }
+/// A figure whose area is at most about 1e-12 of its squared extent has no centroid to speak
+/// of: its weights are rounding noise. (In the box frame the extent lies in [1, 2).)
+bool hasNoArea(double area2, double extent = 1.0) { return std::fabs(area2) <= 2e-12 * extent * extent; }
 
 /// The centroid's offset from the local origin, in the local frame.
 sgVector<2> localCentroidOf(const GreenSums& s) {
@@ -209,13 +239,20 @@ sg_InertiaData sf_InertiaDataPolygon(const std::vector<sgVector<2>>& points) {
 
 double sf_Area(const std::vector<sgVector<2>>& points) {
   if (points.empty()) return 0.0;
-  // About the first vertex rather than the origin: a figure far out keeps its digits.
+  // About the first vertex rather than the origin: a figure far out keeps its digits. Two sums,
+  // of the even and the odd edges, for the reason given at greenSumsOf.
   const sgVector<2> origin = points.front();
-  double twiceArea = 0.0;
-  forEachEdge(points, [&](const sgVector<2>& prev, const sgVector<2>& cur) {
-    twiceArea += crossOf(prev - origin, cur - origin);
-  });
-  return std::fabs(twiceArea * 0.5);
+  double even = 0.0, odd = 0.0;
+  sgVector<2> prev = points.back() - origin;
+  std::size_t i = 0;
+  for (; i + 1 < points.size(); i += 2) {
+    const sgVector<2> a = points[i] - origin, b = points[i + 1] - origin;
+    even += crossOf(prev, a);
+    odd += crossOf(a, b);
+    prev = b;
+  }
+  if (i < points.size()) even += crossOf(prev, points[i] - origin);
+  return std::fabs((even + odd) * 0.5);
 }
 
 double sf_Area(const std::vector<sgEdgelet>& edgelets) {
@@ -225,10 +262,19 @@ double sf_Area(const std::vector<sgEdgelet>& edgelets) {
 
 sgVector<2> snContour::centerOfMass(const std::vector<sgVector<2>>& points) {
   if (points.size() < 3) return sgVector<2>();
-  const LocalFrame frame = localFrameOf(points);
-  const GreenSums s = greenSumsOf<false>(points, frame);
+  // First about the first vertex, without the pass over the box: the first-order terms are of
+  // the size of the figure, and their products stay in range unless the figure is huge or tiny.
+  LocalFrame frame{points.front()};
+  GreenSums s = greenSumsOf<false>(points, frame);
+  // The largest offset from the first vertex lies between half the box's extent and all of it.
+  double extent = s.reach;
+  if (!(extent > 1e-100 && extent < 1e100)) {
+    frame = localFrameOf(points);
+    s = greenSumsOf<false>(points, frame);
+    extent = 1.0;
+  }
   // NaN sums also give the origin: there is no centre to report.
-  if (hasNoArea(s.area2) || std::isnan(s.area2)) return sgVector<2>();
+  if (hasNoArea(s.area2, extent) || std::isnan(s.area2)) return sgVector<2>();
   return toWorld(localCentroidOf(s), frame);
 }
 
