@@ -221,6 +221,14 @@ TEST(PolygonCentroid, TinyFiguresAreMeasuredWhateverTheirAbsoluteArea) {
     EXPECT_NEAR(c.x(), 10 + leg / 3, 1e-15 * 10);
     EXPECT_NEAR(c.y(), 10 + leg / 6, 1e-15 * 10);
   }
+  // Products of coordinates this large or small leave the range of doubles unless scaled.
+  for (const double leg : {1e-150, 1e120}) {
+    const V c = snContour::centerOfMass(Points{V(0, 0), V(leg, 0), V(0, leg / 2)});
+    EXPECT_NEAR(c.x() / leg, 1.0 / 3, 1e-15);
+    EXPECT_NEAR(c.y() / leg, 1.0 / 6, 1e-15);
+    const sg_InertiaData d = sf_InertiaDataPolygon({V(0, 0), V(leg, 0), V(0, leg / 2)});
+    EXPECT_NEAR(d.centerOfMass().x() / leg, 1.0 / 3, 1e-15);
+  }
 }
 
 TEST(MomentEdgeletForms, MeasureTheEdgeletPositions) {
