@@ -136,21 +136,29 @@ bool sectorsAgree(const sgVector<2>& q, std::vector<Ray>& rays, Relation relatio
 }
 
 /// Exact winding number of the polygon about a point not on its boundary, from the edges that
-/// meet the horizontal ray from the point to beyond the polygon's box.
+/// meet the horizontal ray from the point to beyond the polygon's box, on the nearer side (the
+/// segment query's cost grows with the ray's length).
 template <class Candidates>
 bool windsAround(const sgContour& polygon, const sgVector<2>& q, Candidates candidates) {
   const sgRect box = polygon.encloseRect(sgXform<2>::I);
-  const double right = box.x() + box.width();
-  if (!(q.x() <= right) || q.y() < box.y() || q.y() > box.y() + box.height()) return false;
+  const double left = box.x(), right = box.x() + box.width();
+  if (!(left <= q.x() && q.x() <= right) || q.y() < box.y() || q.y() > box.y() + box.height()) return false;
+  const bool rightwards = right - q.x() <= q.x() - left;
+  const double margin = std::fmax(1.0, std::fmax(std::fabs(left), std::fabs(right)));
+  const sgVector<2> end(rightwards ? right + margin : left - margin, q.y());
   std::vector<int> edges;
-  candidates(polygon, sgLineSeg(q, sgVector<2>(right + std::fmax(1.0, std::fabs(right)), q.y())), edges);
+  candidates(polygon, sgLineSeg(q, end), edges);
   std::sort(edges.begin(), edges.end());
   edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  // An upward edge passing to the right of q, or a downward one to its left, winds once
+  // counter-clockwise; the half-open test counts an edge through the ray's line at a vertex once.
+  const int side = rightwards ? 1 : -1;
   int winding = 0;
   for (int k : edges) {
     const Edge e = edgeOf(polygon.points(), k);
-    if (e.from.y() <= q.y() && q.y() < e.to.y() && sfOrientation(e.from, e.to, q) > 0) ++winding;
-    if (e.to.y() <= q.y() && q.y() < e.from.y() && sfOrientation(e.from, e.to, q) < 0) --winding;
+    const int turn = sfOrientation(e.from, e.to, q);
+    if (e.from.y() <= q.y() && q.y() < e.to.y() && turn == side) winding += side;
+    if (e.to.y() <= q.y() && q.y() < e.from.y() && turn == -side) winding -= side;
   }
   return winding != 0;
 }

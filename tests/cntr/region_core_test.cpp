@@ -160,7 +160,8 @@ TEST(RegionHoles, HoleEdgeThroughAReflexCornerMustStayInside) {
   // sides of the corner tell whether the hole leaves the L.
   sgRegion region({V(0, 0), V(4, 0), V(4, 1), V(1, 1), V(1, 3), V(0, 3)});
   EXPECT_NO_THROW(region.holes(Holes{shared({V(0.5, 1.5), V(0.2, 0.2), V(1.5, 0.5)})}));
-  EXPECT_THROW(region.holes(Holes{shared({V(0.5, 0.5), V(1.5, 1.5), V(0.2, 0.8)})}), sgContourDefs::BadParams);
+  EXPECT_THROW(region.holes(Holes{shared({V(0.5, 0.5), V(1.5, 1.5), V(0.2, 0.8)})}),
+               sgContourDefs::BadParams);
   // A hole vertex on the corner, the hole on either side.
   EXPECT_NO_THROW(region.holes(Holes{shared({V(1, 1), V(0.5, 2), V(0.5, 0.5)})}));
   EXPECT_THROW(region.holes(Holes{shared({V(1, 1), V(2, 2), V(1.5, 1.2)})}), sgContourDefs::BadParams);
