@@ -17,18 +17,6 @@ constexpr double kTwentyFourth = 1.0 / 24.0;
 
 double crossOf(const sgVector<2>& a, const sgVector<2>& b) { return a.x() * b.y() - a.y() * b.x(); }
 
-/// Calls visit(prev, cur) for every edge of the closed polygon, starting with the edge from the
-/// last point to the first.
-template <class Visit>
-void forEachEdge(const std::vector<sgVector<2>>& points, Visit visit) {
-  if (points.empty()) return;
-  const sgVector<2>* prev = &points.back();
-  for (const sgVector<2>& cur : points) {
-    visit(*prev, cur);
-    prev = &cur;
-  }
-}
-
 /// The working form of sg_InertiaData: the three distinct entries of the symmetric matrix, and no
 /// cached determinant to compute for every partial sum.
 struct InertiaRecord {
@@ -46,15 +34,6 @@ InertiaRecord recordOf(const sg_InertiaData& data) {
 
 sg_InertiaData dataOf(const InertiaRecord& r) {
   return sg_InertiaData(r.area, r.center, sgMatrix<2>(r.m00, r.m01, r.m01, r.m11));
-}
-
-/// Which operand, if any, a sum equals outright because the other has area exactly 0.
-enum class Untouched { none, first, second };
-
-Untouched untouchedOperand(double areaA, double areaB) {
-  if (areaA == 0.0) return Untouched::second;
-  if (areaB == 0.0) return Untouched::first;
-  return Untouched::none;
 }
 
 /// The union of two figures of nonzero area, their moments moved to the common centre.
@@ -221,14 +200,9 @@ InertiaRecord polygonRecord(const std::vector<sgVector<2>>& points) {
 }  // namespace
 
 sg_InertiaData sg_InertiaData::operator+(const sg_InertiaData& other) const {
-  switch (untouchedOperand(area_, other.area_)) {
-    case Untouched::none:
-      break;
-    case Untouched::first:
-      return *this;
-    case Untouched::second:
-      return other;
-  }
+  // An operand of area exactly 0 stands for no figure, whatever its other members hold.
+  if (area_ == 0.0) return other;
+  if (other.area_ == 0.0) return *this;
   return dataOf(sumOfNonZero(recordOf(*this), recordOf(other)));
 }
 
