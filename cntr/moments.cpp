@@ -17,8 +17,8 @@ constexpr double kTwentyFourth = 1.0 / 24.0;
 
 double crossOf(const sgVector<2>& a, const sgVector<2>& b) { return a.x() * b.y() - a.y() * b.x(); }
 
-/// The working form of sg_InertiaData: the three distinct entries of the symmetric matrix, and no
-/// cached determinant to compute for every partial sum.
+/// The working form of sg_InertiaData: the three distinct entries of the symmetric matrix; the
+/// determinant is computed once, when the record is handed out.
 struct InertiaRecord {
   double area = 0.0;
   sgVector<2> center;
