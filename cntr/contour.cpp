@@ -64,6 +64,8 @@ sgContour& sgContour::operator=(const sgContour& other) {
   copyOwnedCache(encloseRectCache_, other.encloseRectCache_);
   encloseCircleValid_ = other.encloseCircleValid_;
   encloseCircleCache_ = other.encloseCircleCache_;
+  minEnclosingCircleValid_ = other.minEnclosingCircleValid_;
+  minEnclosingCircleCache_ = other.minEnclosingCircleCache_;
   copyOwnedCache(extremalVertexCache_, other.extremalVertexCache_);
   fitEllipseValid_ = other.fitEllipseValid_;
   fitEllipseCache_ = other.fitEllipseCache_;
@@ -192,6 +194,7 @@ void sgContour::cleanCacheInfo() {
 
   encloseCircleValid_.assign(2, false);
   encloseCircleCache_.resize(2);
+  minEnclosingCircleValid_ = false;
 
   fitEllipseError_ = 0.0;
   medianFeatureSizeCache_ = 0.0;

@@ -86,10 +86,7 @@ void sgRegion::holes(const std::vector<sgPtrHandle_const<sgRegion>>& holes) {
   cleanCacheInfo();
   makeDataConsistentWithPoints();
   // Every hole is checked before any is stored, so a refusal keeps the old list whole.
-  for (const auto& hole : holes) {
-    if (!intersections(*hole, false).empty())
-      throw sgContourDefs::BadParams(L"holes cannot intersect region");
-  }
+  checkHoles(holes);
   holes_ = holes;
 }
 

@@ -90,13 +90,22 @@ sgVector<2> sgRegion::centerOfMass(bool considerHoles) const {
 
 sgMatrix<2> sgRegion::inertiaMatrix(bool considerHoles) const {
   checkEmptyContour();
-  if (considerHoles && !holes_.empty())
-    throw sgContourDefs::BadParams(L"inertiaMatrix(considerHoles) is not implemented");
   if (!inertiaOuterValid_) {
     inertiaOuter_ = sf_InertiaDataPolygon(points()).inertiaMatrix();
     inertiaOuterValid_ = true;
   }
-  return inertiaOuter_;
+  if (!considerHoles || holes_.empty()) return inertiaOuter_;
+  if (!inertiaHolesValid_) {
+    requireMeasurableHoles(holes_);
+    // Each hole enters as a figure of negative area, so the combination rule subtracts its
+    // moments, moved to the common centre; the outer figure, added first, is the larger.
+    sg_InertiaData sum(area(false), centerOfMass(false), inertiaOuter_);
+    for (const auto& hole : holes_)
+      sum = sum + sg_InertiaData(-hole->area(false), hole->centerOfMass(false), hole->inertiaMatrix(false));
+    inertiaHoles_ = sum.inertiaMatrix();
+    inertiaHolesValid_ = true;
+  }
+  return inertiaHoles_;
 }
 
 // The probe ray passes through the middle of the first angular gap between the vertices wider

@@ -102,6 +102,7 @@ void queryContour(const sgContour& c, FuzzedDataProvider& in, const V& p) {
     (void)c.encloseCircle(static_cast<sgContourDefs::DiameterMode>(in.ConsumeIntegralInRange<int>(0, 2)));
   });
   attempt([&] { (void)c.diameter(sgContourDefs::eExact); });
+  attempt([&] { (void)c.minEnclosingCircle(); });
   attempt([&] { (void)c.intersections(sgLineSeg(p, V(-p.y(), p.x() + 1.0)), in.ConsumeBool()); });
   attempt([&] { (void)c.isSelfIntersecting(); });
   attempt([&] {
@@ -210,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       sgRegionTestAccess::splice(*regions[0], *regions[1], spliced);
       queryRegion(spliced, in, probe);
     });
-    // The second region as a hole of the first: accepted only when their outlines do not meet.
+    // The second region as a hole of the first: accepted only when it lies in the first.
     attempt([&] {
       sgRegion withHole(*regions[0]);
       withHole.holes(Handles{regions[1]});

@@ -110,12 +110,19 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   sgVector<2> extremalVertexPosition(const sgRadian& angle) const;
   /// Bounding rectangle of the vertices mapped by `xform`; cached per transform. Throws EmptyContour.
   sgRect encloseRect(const sgXform<2>& xform) const;
-  /// eExact: the circle on the first farthest vertex pair; eApproximate: the circle about the
-  /// first vertex through the farthest vertex. A mode other than these throws BadParams
-  /// "diameterMode is not one of the valid enums"; an empty contour throws EmptyContour.
+  /// eExact: the circle on the first farthest vertex pair, whose diameter is the contour's
+  /// diameter; it need not hold every vertex (an equilateral triangle's third corner lies
+  /// outside it). eApproximate: the circle about the first vertex through the farthest vertex,
+  /// which holds every vertex. A mode other than these throws BadParams "diameterMode is not
+  /// one of the valid enums"; an empty contour throws EmptyContour. For the smallest circle
+  /// holding every vertex see minEnclosingCircle.
   sgCircle encloseCircle(sgContourDefs::DiameterMode mode) const;
   /// Twice the radius of encloseCircle(mode); same errors.
   double diameter(sgContourDefs::DiameterMode mode) const;
+  /// The smallest circle holding every vertex (exact up to rounding: no vertex lies outside the
+  /// returned radius); cached. Draws its vertex order from the thread's random source. Throws
+  /// EmptyContour for a contour without vertices.
+  sgCircle minEnclosingCircle() const;
 
   /// Crossings of the segment with the edges, ordered along the segment from its first end.
   /// With endPoints false, edges passing within 1e-6 of either end of the segment are skipped.
@@ -198,6 +205,8 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable std::unique_ptr<RectCache> encloseRectCache_;
   mutable std::vector<bool> encloseCircleValid_;
   mutable std::vector<sgCircle> encloseCircleCache_;
+  mutable bool minEnclosingCircleValid_ = false;
+  mutable sgCircle minEnclosingCircleCache_;
   mutable std::unique_ptr<AngleCache> extremalVertexCache_;
   mutable bool fitEllipseValid_ = false;
   mutable sgEllipse fitEllipseCache_;

@@ -30,13 +30,17 @@ class LYNCNTR_API sg_InertiaData {
   sgMatrix<2> inertiaMatrix_;
 };
 
-/// Moments of the closed polygon (last point joined to the first). Exact for counter-clockwise
-/// simple polygons; fewer than 3 points give the zero record.
+/// Moments of the closed polygon (last point joined to the first), by Green's theorem about the
+/// centre of the polygon's box: signed area (negative when clockwise), centroid and central
+/// moments, the same for either orientation and any start vertex. Fewer than 3 points, or an
+/// area at most 1e-12 of the squared box extent, give the zero record.
 LYNCNTR_API sg_InertiaData sf_InertiaDataPolygon(const std::vector<sgVector<2>>& points);
-/// Unsigned area of the closed polygon; 0.0 for fewer than 3 points.
+/// Unsigned area of the closed polygon (shoelace about the first vertex); 0.0 for fewer than 3
+/// points.
 LYNCNTR_API double sf_Area(const std::vector<sgVector<2>>& points);
 LYNCNTR_API double sf_Area(const std::vector<sgEdgelet>& edgelets);
-/// Centroid of the closed polygon; (0, 0) for fewer than 3 points or a (near) zero area.
+/// Centroid of the closed polygon; (0, 0) for fewer than 3 points, a non-finite sum, or an area
+/// at most 1e-12 of the squared box extent.
 LYNCNTR_API sgVector<2> sf_CenterOfMass(const std::vector<sgVector<2>>& points);
 LYNCNTR_API sgVector<2> sf_CenterOfMass(const std::vector<sgEdgelet>& edgelets);
 

@@ -39,9 +39,13 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
 
   /// The holes, in the order given.
   const std::vector<sgPtrHandle_const<sgRegion>>& holes() const { return holes_; }
-  /// Replaces the holes. Throws sgBadPointer for an empty handle and BadParams "holes cannot
-  /// intersect region" when a hole's boundary meets the outer boundary; on failure the old holes
-  /// stay (the caches are cleared either way).
+  /// Replaces the holes. Each hole must lie inside the outer boundary and no two may share
+  /// interior; boundaries may touch at vertices and along edges (as traced pixel outlines do).
+  /// Throws sgBadPointer for an empty handle, EmptyContour when there are holes and the outer
+  /// boundary has fewer than 2 vertices, and BadParams "holes cannot intersect region" for a
+  /// hole reaching outside or crossing the outer boundary, or overlapping another hole (also a
+  /// hole given twice, and any hole with a non-finite coordinate). Holes of fewer than 2 vertices
+  /// are not checked. On failure the old holes stay (the caches are cleared either way).
   void holes(const std::vector<sgPtrHandle_const<sgRegion>>& holes);
   void holes(const std::vector<sgPtrHandle<sgRegion>>& holes);
 
@@ -57,9 +61,10 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
   /// Centroid of the outer boundary, or of the region with its holes taken out.
   /// Throws EmptyContour for fewer than 3 outer points.
   sgVector<2> centerOfMass(bool considerHoles) const;
-  /// Central second moments of the outer boundary. Throws EmptyContour for fewer than 3 points,
-  /// and BadParams "inertiaMatrix(considerHoles) is not implemented" when considerHoles is set
-  /// and the region has a hole.
+  /// Central second moments (unnormalised) of the outer boundary or, with considerHoles, of the
+  /// region with each hole's outer figure taken out, about that figure's own centre of mass
+  /// (centerOfMass(considerHoles)). Non-negative diagonal for either orientation. Throws
+  /// EmptyContour for fewer than 3 outer points or a hole of fewer than 3 points.
   sgMatrix<2> inertiaMatrix(bool considerHoles) const;
   /// Whether the point lies in the region (a point within 1e-6 of an outer vertex does); with
   /// considerHoles, points in a hole (and not on an island of it) do not.
@@ -105,6 +110,8 @@ class LYNCNTR_API sgRegion : public virtual sgContour {
   /// with twoWay, the smaller count of the two opposite rays.
   long insideCount(const sgVector<2>& point, bool twoWay) const;
   void outerHullRegularize(sgRegion& result, bool outerHullOnly) const;
+  /// Throws what holes(...) throws for a hole list that does not fit this region.
+  void checkHoles(const std::vector<sgPtrHandle_const<sgRegion>>& holes) const;
   /// A boundary running once around this region and once around `other`, joined where they
   /// first cross. Throws BadParams "spliced regions do not intersect".
   void splice(const sgRegion& other, sgRegion& result) const;

@@ -52,8 +52,9 @@ class LYNCNTR_API sgRegionSet : public virtual sgPersistent, public virtual sgRe
   /// Area-weighted mean of the regions' centres; (0, 0) when the total area is within 1e-15 of 0.
   /// Throws EmptyRegionSet.
   sgVector<2> centerOfMass(bool considerHoles) const;
-  /// Central second moments of the set about its centre of mass. Throws EmptyRegionSet, and
-  /// BadParams from a region with holes when considerHoles is set.
+  /// Central second moments of the set about its centre of mass: the regions' records (with their
+  /// holes taken out when considerHoles) combined by sg_InertiaData addition, overlaps counted
+  /// twice. Throws EmptyRegionSet, and what a region's measures throw.
   sgMatrix<2> inertiaMatrix(bool considerHoles) const;
   /// Whether some region contains the point; false for an empty set.
   bool inside(const sgVector<2>& point, bool considerHoles) const;

@@ -217,4 +217,50 @@ TEST(ContourEncloseCircle, HugeAndNonFiniteCoordinatesDoNotCrash) {
   EXPECT_EQ(withNaN.encloseCircle(sgContourDefs::eApproximate), sgCircle({0, 0}, 5));
 }
 
+// Smallest enclosing circles: points, the expected circle, and what the case catches.
+struct MinCircleCase {
+  const char* what;
+  Points points;
+  sgCircle expected;
+};
+
+const MinCircleCase kMinCircleCases[] = {
+    {"equilateral triangle: the circumcircle, not the diameter circle",
+     {{0, 0}, {10, 0}, {5, 5 * std::sqrt(3.0)}},
+     sgCircle({5, 5 / std::sqrt(3.0)}, 10 / std::sqrt(3.0))},
+    {"obtuse triangle: the circle on the longest side", {{0, 0}, {10, 0}, {5, 1}}, sgCircle({5, 0}, 5)},
+    {"square with an inner point",
+     {{0, 0}, {2, 0}, {1, 1}, {2, 2}, {0, 2}},
+     sgCircle({1, 1}, std::sqrt(2.0))},
+    {"collinear points", {{0, 0}, {3, 0}, {1, 0}, {7, 0}}, sgCircle({3.5, 0}, 3.5)},
+    {"one point", {{2, 3}}, sgCircle({2, 3}, 0)},
+    {"coinciding points", {{1, 1}, {1, 1}, {1, 1}}, sgCircle({1, 1}, 0)},
+    {"a tiny triangle far out",
+     {{1e6, 1e6}, {1e6 + 1e-6, 1e6}, {1e6, 1e6 + 1e-6}},
+     sgCircle({1e6 + 5e-7, 1e6 + 5e-7}, std::sqrt(0.5) * 1e-6)},
+};
+
+TEST(ContourMinEnclosingCircle, KnownCircles) {
+  for (const MinCircleCase& c : kMinCircleCases) {
+    const sgCircle got = sgContour(c.points).minEnclosingCircle();
+    const double tol = 1e-12 * std::max(1.0, c.expected.radius()) + 1e-15 * c.points[0].len();
+    EXPECT_NEAR(got.center().x(), c.expected.center().x(), tol) << c.what;
+    EXPECT_NEAR(got.center().y(), c.expected.center().y(), tol) << c.what;
+    EXPECT_NEAR(got.radius(), c.expected.radius(), tol) << c.what;
+    for (const sgVector<2>& p : c.points) EXPECT_LE(p.distance(got.center()), got.radius()) << c.what;
+  }
+  EXPECT_THROW(sgContour().minEnclosingCircle(), sgContourDefs::EmptyContour);
+}
+
+TEST(ContourMinEnclosingCircle, CachedUntilTheVerticesChangeAndCopied) {
+  ContourProbe c(Points{{0, 0}, {4, 0}, {0, 3}});
+  ASSERT_DOUBLE_EQ(c.minEnclosingCircle().radius(), 2.5);
+  c.moveVertexUnnoticed(1, {8, 0});
+  EXPECT_DOUBLE_EQ(c.minEnclosingCircle().radius(), 2.5);
+  const sgContour copy(c);
+  EXPECT_DOUBLE_EQ(copy.minEnclosingCircle().radius(), 2.5);
+  c.isClosed(false);
+  EXPECT_DOUBLE_EQ(c.minEnclosingCircle().radius(), std::sqrt(73.0) / 2);
+}
+
 }  // namespace

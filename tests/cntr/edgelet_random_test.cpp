@@ -85,7 +85,7 @@ TEST(EdgeletRandom, ContourKeepsPointsAndEdgeletsInAgreement) {
 
 TEST(EdgeletRandom, RegionKeepsPointsAndEdgeletsInAgreementThroughEveryView) {
   RandomEdgelets random(977u);
-  // Far outside every random outline, so it never meets one.
+  // Far outside every random outline, so it is always refused.
   const RegionHandles farHole{
       sgPtrHandle_const<sgRegion>(new sgRegion({V(5000, 5000), V(5001, 5000), V(5000, 5001)}))};
   for (int round = 0; round < kRounds; ++round) {
@@ -107,8 +107,12 @@ TEST(EdgeletRandom, RegionKeepsPointsAndEdgeletsInAgreementThroughEveryView) {
     region.holes(TypedHandles{sgPtrHandle_const<RegionT>(new RegionT(random.edgelets(), 0))});
     EXPECT_EQ(region.data(), replaced);
 
-    // The hole check needs an outline of two points or more; an empty list rebuilds all the same.
-    static_cast<sgRegion&>(region).holes(region.points().size() >= 2 ? farHole : RegionHandles());
+    // A refused hole list rebuilds the data all the same; the check needs an outline of two
+    // points or more, and an empty list needs none.
+    if (region.points().size() >= 2)
+      EXPECT_THROW(static_cast<sgRegion&>(region).holes(farHole), sgContourDefs::BadParams);
+    else
+      static_cast<sgRegion&>(region).holes(RegionHandles());
     expectPointsMatchData(region);
     expectDataFromPoints(region.data());
 

@@ -30,10 +30,24 @@ GEOSCoordSequence* Geos::sequence(const Points& points, bool closed) const {
   return s;
 }
 
-Geos::Geometry Geos::polygon(const Points& points) const {
-  GEOSGeometry* shell = GEOSGeom_createLinearRing_r(context_, sequence(points, true));
-  if (!shell) throw std::runtime_error("GEOS refused a ring");
-  return own(GEOSGeom_createPolygon_r(context_, shell, nullptr, 0));
+Geos::Geometry Geos::polygon(const Points& points, const std::vector<Points>& holes) const {
+  const auto ring = [&](const Points& p) {
+    GEOSGeometry* r = GEOSGeom_createLinearRing_r(context_, sequence(p, true));
+    if (!r) throw std::runtime_error("GEOS refused a ring");
+    return r;
+  };
+  GEOSGeometry* shell = ring(points);
+  std::vector<GEOSGeometry*> inner;
+  for (const Points& h : holes) inner.push_back(ring(h));
+  return own(GEOSGeom_createPolygon_r(context_, shell, inner.data(), static_cast<unsigned>(inner.size())));
+}
+
+sgVector<2> Geos::centroid(const GEOSGeometry* g) const {
+  const Geometry c = own(GEOSGetCentroid_r(context_, g));
+  double x = 0.0, y = 0.0;
+  if (!GEOSGeomGetX_r(context_, c.get(), &x) || !GEOSGeomGetY_r(context_, c.get(), &y))
+    throw std::runtime_error("GEOS centroid failed");
+  return sgVector<2>(x, y);
 }
 
 Geos::Geometry Geos::line(const Points& points, bool closed) const {

@@ -22,8 +22,10 @@ class Geos {
 
   using Geometry = std::unique_ptr<GEOSGeometry, std::function<void(GEOSGeometry*)>>;
 
-  /// The closed polygon through the points (the first point repeated at the end).
-  Geometry polygon(const Points& points) const;
+  /// The closed polygon through the points (the first point repeated at the end), with holes.
+  Geometry polygon(const Points& points, const std::vector<Points>& holes = {}) const;
+  /// The centroid of the area (GEOS's ring orientations do not matter).
+  sgVector<2> centroid(const GEOSGeometry* g) const;
   /// The line through the points, closed by repeating the first point when `closed`.
   Geometry line(const Points& points, bool closed) const;
   /// Whether the line or ring has no self-intersection but at its ends (GEOS isSimple).

@@ -115,6 +115,42 @@ TEST(InertiaDataPolygon, RectangleAndLShapeWhateverTheStartVertexAndRepeatedVert
   expectRecord(sf_InertiaDataPolygon(withRepeats), 6, V(1.5, 1), 8.5, -3, 4);
 }
 
+TEST(InertiaDataPolygon, ClockwiseNonStarQuadrilateralFromEveryStart) {
+  // Clockwise, and not star-shaped about its centroid: a fan from the centroid mixes pieces of
+  // both orientations. Area -2, centre (9, 89/6), moments 1/3, -7/6, 52/9; reversed, area 2.
+  const Points quad = {V(9, 15), V(8, 16), V(9, 17), V(10, 9)};
+  for (long k = 0; k < 4; ++k) {
+    expectRecord(sf_InertiaDataPolygon(rotatedStart(quad, k)), -2, V(9, 89.0 / 6.0), 1.0 / 3.0, -7.0 / 6.0,
+                 52.0 / 9.0);
+    expectRecord(sf_InertiaDataPolygon(reversed(rotatedStart(quad, k))), 2, V(9, 89.0 / 6.0), 1.0 / 3.0,
+                 -7.0 / 6.0, 52.0 / 9.0);
+  }
+}
+
+TEST(InertiaDataPolygon, SmallAndFarFiguresKeepTheirDigits) {
+  // A unit right triangle 6000 units out, and one of area 5e-7 at (1, 1) (legs of 2^-10, so
+  // that the corners are exact): centre at a third of the legs, moments A a^2 / 18 (A the area,
+  // a the leg) and -A a^2 / 36 across.
+  for (const auto& [corner, leg] : {std::pair{V(6000, -6000), 1.0}, std::pair{V(1, 1), 1.0 / 1024}}) {
+    const double area = leg * leg / 2;
+    const sg_InertiaData d = sf_InertiaDataPolygon({corner, corner + V(leg, 0), corner + V(0, leg)});
+    const double m = area * leg * leg / 18;
+    expectRecord(d, area, corner + V(leg / 3, leg / 3), m, -m / 2, m, 1e-15 * std::max(1.0, 6000 * leg));
+    EXPECT_NEAR(d.inertiaMatrix()(0, 0) / m, 1.0, 1e-13);
+    EXPECT_NEAR(d.inertiaMatrix()(0, 1) / m, -0.5, 1e-13);
+  }
+}
+
+TEST(InertiaDataPolygon, FigureWithoutAreaGivesTheZeroRecord) {
+  // Collinear points, a bow tie whose lobes cancel, and a sliver of area 2^-45 (3e-14) on a
+  // unit base, below 1e-12 of its squared extent; a sliver of area 2^-37 (7e-12) is measured.
+  expectZeroRecord(sf_InertiaDataPolygon({V(1, 0), V(2, 1), V(3, 2), V(5, 4)}));
+  expectZeroRecord(sf_InertiaDataPolygon({V(0, 0), V(2, 2), V(2, 0), V(0, 2)}));
+  expectZeroRecord(sf_InertiaDataPolygon({V(7, 7), V(8, 7), V(7.5, 7 + std::ldexp(1.0, -44))}));
+  EXPECT_DOUBLE_EQ(sf_InertiaDataPolygon({V(7, 7), V(8, 7), V(7.5, 7 + std::ldexp(1.0, -36))}).area(),
+                   std::ldexp(1.0, -37));
+}
+
 TEST(InertiaDataPolygon, TriangleWithApexOutsideItsBase) {
   // (3, 2) projects beyond the base (0,0)-(1,0). Area 1, centroid (4/3, 2/3); central moments
   // A/18 (sum x^2 - sum xixj) = 7/18 and 2/9, cross moment 14/12 - 8/9 = 5/18.
@@ -174,16 +210,25 @@ TEST(PolygonCentroid, DegenerateListsGiveOrigin) {
   EXPECT_EQ(snContour::centerOfMass(Points{V(5, 5), V(6, 7)}), V(0, 0));
   // Collinear points off the origin: the weights sum to zero.
   EXPECT_EQ(snContour::centerOfMass(Points{V(1, 0), V(2, 1), V(3, 2), V(5, 4)}), V(0, 0));
-  // A triangle of area 2.5e-7: twice its area is below the 1e-6 weight threshold.
-  EXPECT_EQ(snContour::centerOfMass(Points{V(10, 10), V(10.001, 10), V(10, 10.0005)}), V(0, 0));
+  // An area of 5e-14 on a unit base: below 1e-12 of the squared extent.
+  EXPECT_EQ(snContour::centerOfMass(Points{V(10, 10), V(11, 10), V(10.5, 10 + 1e-13)}), V(0, 0));
 }
 
-TEST(PolygonCentroid, SmallButSufficientAreaIsMeasured) {
-  // Weights taken about the origin cancel here to 9e-6 out of terms of 0.03, which costs
-  // about six of the sixteen digits.
-  const V c = snContour::centerOfMass(Points{V(10, 10), V(10.003, 10), V(10, 10.003)});
-  EXPECT_NEAR(c.x(), 10.001, 1e-8);
-  EXPECT_NEAR(c.y(), 10.001, 1e-8);
+TEST(PolygonCentroid, TinyFiguresAreMeasuredWhateverTheirAbsoluteArea) {
+  // The threshold is relative to the figure: a triangle of area 2.5e-7, and one of 5e-19.
+  for (const double leg : {1e-3, 1e-9}) {
+    const V c = snContour::centerOfMass(Points{V(10, 10), V(10 + leg, 10), V(10, 10 + leg / 2)});
+    EXPECT_NEAR(c.x(), 10 + leg / 3, 1e-15 * 10);
+    EXPECT_NEAR(c.y(), 10 + leg / 6, 1e-15 * 10);
+  }
+  // Products of coordinates this large or small leave the range of doubles unless scaled.
+  for (const double leg : {1e-150, 1e120}) {
+    const V c = snContour::centerOfMass(Points{V(0, 0), V(leg, 0), V(0, leg / 2)});
+    EXPECT_NEAR(c.x() / leg, 1.0 / 3, 1e-15);
+    EXPECT_NEAR(c.y() / leg, 1.0 / 6, 1e-15);
+    const sg_InertiaData d = sf_InertiaDataPolygon({V(0, 0), V(leg, 0), V(0, leg / 2)});
+    EXPECT_NEAR(d.centerOfMass().x() / leg, 1.0 / 3, 1e-15);
+  }
 }
 
 TEST(MomentEdgeletForms, MeasureTheEdgeletPositions) {

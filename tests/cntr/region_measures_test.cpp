@@ -85,14 +85,27 @@ TEST(RegionCenterOfMass, HolesAreTakenOutAndResultCached) {
   EXPECT_NEAR(triangle.centerOfMass(false).y(), 1.0, kTol);
 }
 
-TEST(RegionInertia, OuterMomentsAndRefusalWithHoles) {
-  const SquareWithHole s;
-  expectThrowWithMessage<sgContourDefs::BadParams>([&] { s.region.inertiaMatrix(true); },
-                                                   L"inertiaMatrix(considerHoles) is not implemented");
+TEST(RegionInertia, OuterMomentsAndMomentsWithHolesCachedUntilHolesAreSet) {
+  SquareWithHole s;
   const sgMatrix<2> m = s.region.inertiaMatrix(false);
   EXPECT_NEAR(m(0, 0), 10.0 * 1000.0 / 12.0, 1e-9);
   EXPECT_NEAR(m(1, 1), 10.0 * 1000.0 / 12.0, 1e-9);
   EXPECT_NEAR(m(0, 1), 0.0, 1e-9);
+  // The square less the 2 x 2 hole, both moved to the common centre c = 488/96 (parallel axes).
+  const double c = 488.0 / 96.0;
+  const double d = 10000.0 / 12.0 + 100 * (5 - c) * (5 - c) - 16.0 / 12.0 - 4 * (3 - c) * (3 - c);
+  const double cross = 100 * (5 - c) * (5 - c) - 4 * (3 - c) * (3 - c);
+  const sgMatrix<2> h = s.region.inertiaMatrix(true);
+  EXPECT_NEAR(h(0, 0), d, 1e-9);
+  EXPECT_NEAR(h(1, 1), d, 1e-9);
+  EXPECT_NEAR(h(0, 1), cross, 1e-9);
+  EXPECT_NEAR(h(1, 0), cross, 1e-9);
+  // Cached: a change to the shared hole shows only once the holes are set again.
+  s.hole->points(rectangle(6, 6, 8, 8));
+  EXPECT_EQ(s.region.inertiaMatrix(true), h);
+  s.region.holes(Holes{s.hole});
+  EXPECT_NEAR(s.region.inertiaMatrix(true)(0, 1),
+              100 * (5 - 472.0 / 96) * (5 - 472.0 / 96) - 4 * (7 - 472.0 / 96) * (7 - 472.0 / 96), 1e-9);
   const sgRegion plain(square10());
   EXPECT_EQ(plain.inertiaMatrix(true), plain.inertiaMatrix(false));
 }

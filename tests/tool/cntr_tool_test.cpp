@@ -227,7 +227,10 @@ TEST_F(CntrTool, MeasureGivesTheRectanglesHandValues) {
   EXPECT_DOUBLE_EQ(m["bounding_rect"]["width"].get<double>(), 4.0);
   EXPECT_DOUBLE_EQ(m["bounding_rect"]["height"].get<double>(), 2.0);
   EXPECT_NEAR(m["diameter"].get<double>(), 2.0 * std::sqrt(5.0), 1e-12);
-  EXPECT_NEAR(m["enclosing_circle"]["radius"].get<double>(), std::sqrt(5.0), 1e-12);
+  // A rectangle's smallest circle is the circle on its diagonal.
+  EXPECT_NEAR(m["diameter_circle"]["radius"].get<double>(), std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(m["min_enclosing_circle"]["radius"].get<double>(), std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(m["min_enclosing_circle"]["center"][0].get<double>(), 2.0, 1e-12);
   EXPECT_DOUBLE_EQ(m["convex_hull_area"].get<double>(), 8.0);
   EXPECT_FALSE(m["self_intersecting"].get<bool>());
   EXPECT_EQ(doc["ok"], 1);

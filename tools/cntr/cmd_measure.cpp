@@ -29,8 +29,14 @@ void measureOutline(const sgContour& contour, Json& out) {
   out["length"] = contour.length();
   out["mean_position"] = describePoint(contour.meanPosition());
   out["bounding_rect"] = describeRect(contour.encloseRect(sgXform<2>()));
-  const sgCircle circle = contour.encloseCircle(sgContourDefs::eExact);
-  out["enclosing_circle"] = Json{{"center", describePoint(circle.center())}, {"radius", circle.radius()}};
+  const sgCircle smallest = contour.minEnclosingCircle();
+  out["min_enclosing_circle"] =
+      Json{{"center", describePoint(smallest.center())}, {"radius", smallest.radius()}};
+  // The circle on the farthest vertex pair: its diameter is the contour's, but it need not hold
+  // every vertex.
+  const sgCircle onDiameter = contour.encloseCircle(sgContourDefs::eExact);
+  out["diameter_circle"] =
+      Json{{"center", describePoint(onDiameter.center())}, {"radius", onDiameter.radius()}};
   out["diameter"] = contour.diameter(sgContourDefs::eExact);
   sgEllipse ellipse;
   double error = 0.0;
@@ -48,14 +54,13 @@ void measureOutline(const sgContour& contour, Json& out) {
   out["self_intersecting"] = contour.isSelfIntersecting();
 }
 
-// Area figures of a region; the inertia is the outer boundary's, which the library gives for
-// regions with holes too.
+// Area figures of a region, all with the holes taken out but outer_area.
 void measureArea(const sgRegion& region, Json& out) {
   out["holes"] = region.holes().size();
   out["area"] = region.area(true);
   out["outer_area"] = region.area(false);
   out["center_of_mass"] = describePoint(region.centerOfMass(true));
-  out["inertia"] = describeMatrix(region.inertiaMatrix(false));
+  out["inertia"] = describeMatrix(region.inertiaMatrix(true));
 }
 
 void measureRegionSet(const sgRegionSet& set, Json& out) {
@@ -63,7 +68,7 @@ void measureRegionSet(const sgRegionSet& set, Json& out) {
   out["area"] = set.area(true);
   out["outer_area"] = set.area(false);
   out["center_of_mass"] = describePoint(set.centerOfMass(true));
-  out["inertia"] = describeMatrix(set.inertiaMatrix(false));
+  out["inertia"] = describeMatrix(set.inertiaMatrix(true));
   out["bounding_rect"] = describeRect(set.encloseRect(sgXform<2>()));
   out["self_intersecting"] = set.isSelfIntersecting();
 }
