@@ -238,6 +238,9 @@ TEST(RegionRepairGeos, SetsEncloseTheUnionOfTheirRegions) {
     EXPECT_NEAR(area, expected, kRelTol * expected);
     ++compared;
   }
+  std::printf(
+      "sets: 1000 sets of 2-20 regions, %d compared with the GEOS union, %d with a region nested apart\n",
+      compared, 1000 - compared);
   EXPECT_GT(compared, 900);
 }
 
