@@ -1,6 +1,7 @@
 // Region regularization and outer hull: a self-crossing outer boundary is traced along its
 // outermost edges; the outer hull then cuts the traced outline where it touches itself, drops the
 // loops that lie inside other loops and joins the loops that still touch.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -29,11 +30,14 @@ PointList withoutNearRepeats(const PointList& points) {
   return kept;
 }
 
-// Fewer than three points, all on one line, or a coordinate that is not finite: nothing is
-// enclosed, so there is no outer boundary to trace.
+bool hasNonFinite(const PointList& points) {
+  return std::any_of(points.begin(), points.end(),
+                     [](const sgVector<2>& p) { return !std::isfinite(p.x()) || !std::isfinite(p.y()); });
+}
+
+// Fewer than three points or all on one line: nothing is enclosed, so there is no outer boundary
+// to trace.
 bool boundsNoArea(const PointList& points) {
-  for (const sgVector<2>& p : points)
-    if (!std::isfinite(p.x()) || !std::isfinite(p.y())) return true;
   if (points.size() < 3) return true;
   for (std::size_t k = 2; k < points.size(); ++k)
     if (sfOrientation(points[0], points[1], points[k]) != 0) return false;
@@ -185,6 +189,8 @@ void sgRegion::outerHull(sgRegion& result) const {
 
 void sgRegion::outerHullRegularize(sgRegion& result, bool outerHullOnly) const {
   checkEmptyContour();
+  // Checked before near repeats are dropped: a NaN vertex is near nothing and would vanish.
+  if (hasNonFinite(points())) throw sgContourDefs::BadParams(L"invalid contour");
   const PointList kept = withoutNearRepeats(points());
   if (boundsNoArea(kept)) throw sgContourDefs::BadParams(L"invalid contour");
   // The trace queries the edges of the outline it walks: this one, or the one without near repeats.

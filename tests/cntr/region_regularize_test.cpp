@@ -145,6 +145,18 @@ TEST(RegionRegularize, StrandsThroughOneVertexCrossOnlyWhenTheyInterleave) {
   }
 }
 
+TEST(RegionRegularize, CrossingOutlineWithANonFiniteVertexIsAnInvalidContour) {
+  for (const double bad : {std::nan(""), HUGE_VAL}) {
+    const sgRegion region(Points{V(0, 0), V(2, 2), V(2, 0), V(0, 2), V(bad, 1)});
+    sgRegion result(rectangle(0, 0, 1, 1));
+    for (int attempt = 0; attempt < 2; ++attempt) {  // a failure is not cached
+      expectThrowWithMessage<sgContourDefs::BadParams>([&] { region.regularize(result); }, L"invalid contour");
+      expectThrowWithMessage<sgContourDefs::BadParams>([&] { region.outerHull(result); }, L"invalid contour");
+    }
+    EXPECT_EQ(result.points(), rectangle(0, 0, 1, 1));
+  }
+}
+
 // ---- what the result carries --------------------------------------------------------------------
 
 TEST(RegionRegularize, BoundaryThatDoesNotCrossItselfGivesACopyWithHoles) {
