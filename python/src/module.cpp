@@ -1,0 +1,12 @@
+#include <pybind11/pybind11.h>
+
+#include "batch.h"
+#include "errors.h"
+#include "shapes.h"
+
+PYBIND11_MODULE(_lyncntr, m) {
+  m.doc() = "Plane contours, regions and region sets for machine vision.";
+  lyncntr_py::bindErrors(m);
+  lyncntr_py::bindShapes(m);
+  lyncntr_py::bindBatch(m);
+}
