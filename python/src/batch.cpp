@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "arrays.h"
 #include "errors.h"
 #include "shapes.h"
 
@@ -60,16 +61,34 @@ void forEachItem(std::size_t count, unsigned threads, Work work) {
   if (failedAt.load() < count) raiseForItem(firstError, failedAt.load());
 }
 
-// Regions of their own for the batch: taken out of the Python objects while the GIL is held.
-std::vector<sgPtrHandle<sgRegion>> regionsOf(const py::sequence& items) {
-  std::vector<sgPtrHandle<sgRegion>> regions;
-  regions.reserve(items.size());
-  for (py::handle item : items) regions.push_back(regionFrom(item));
-  return regions;
+// What an item becomes while the GIL is held: its outer points, or a copy of a Python Region
+// (with its holes). The threads build the regions from these.
+struct Item {
+  std::vector<sgVector<2>> points;
+  sgPtrHandle<sgRegion> region;
+};
+
+std::vector<Item> itemsOf(const py::sequence& items) {
+  std::vector<Item> out(items.size());
+  std::size_t i = 0;
+  for (py::handle item : items) {
+    Item& it = out[i++];
+    if (py::isinstance<PyRegion>(item))
+      it.region = regionFrom(item);
+    else if (py::isinstance<PyContour>(item))
+      it.points = item.cast<const PyContour&>().locked([](const sgContour& c) { return c.points(); });
+    else
+      it.points = toPoints(item);
+  }
+  return out;
+}
+
+sgPtrHandle<sgRegion> regionOf(const Item& item) {
+  return item.region ? item.region : sgPtrHandle<sgRegion>(new sgRegion(item.points));
 }
 
 py::dict measureAll(const py::sequence& items, unsigned threads) {
-  const auto regions = regionsOf(items);
+  const auto regions = itemsOf(items);
   const auto n = static_cast<py::ssize_t>(regions.size());
   const char* names[] = {"vertices", "length", "area", "cx", "cy",    "ixx",
                          "ixy",      "iyy",    "x",    "y",  "width", "height"};
@@ -81,7 +100,8 @@ py::dict measureAll(const py::sequence& items, unsigned threads) {
     data.push_back(columns.back().mutable_data());
   }
   forEachItem(regions.size(), threads, [&](std::size_t i) {
-    const sgRegion& r = *regions[i];
+    const sgPtrHandle<sgRegion> region = regionOf(regions[i]);
+    const sgRegion& r = *region;
     const sgVector<2> centre = r.centerOfMass(true);
     const sgMatrix<2> inertia = r.inertiaMatrix(false);
     const sgRect box = r.encloseRect(sgXform<2>());
@@ -106,11 +126,12 @@ py::dict measureAll(const py::sequence& items, unsigned threads) {
 
 std::vector<std::unique_ptr<PyRegion>> regularizeAll(const py::sequence& items, bool outerHull,
                                                      unsigned threads) {
-  const auto regions = regionsOf(items);
+  const auto regions = itemsOf(items);
   std::vector<sgPtrHandle<sgRegion>> results(regions.size());
   forEachItem(regions.size(), threads, [&](std::size_t i) {
+    const sgPtrHandle<sgRegion> region = regionOf(regions[i]);
     results[i] = sgPtrHandle<sgRegion>(new sgRegion());
-    outerHull ? regions[i]->outerHull(*results[i]) : regions[i]->regularize(*results[i]);
+    outerHull ? region->outerHull(*results[i]) : region->regularize(*results[i]);
   });
   std::vector<std::unique_ptr<PyRegion>> out;
   out.reserve(results.size());

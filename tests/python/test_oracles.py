@@ -99,3 +99,12 @@ def test_regularize_matches_outer_boundary_of_faces(ring):
     off = np.array([oracle.boundary.distance(Point(p)) > 1e-6 for p in probes])
     inside = np.array([oracle.contains(Point(p)) for p in probes[off]])
     np.testing.assert_array_equal(repaired.contains(probes[off]), inside)
+
+
+@pytest.mark.skipif(not hasattr(lyncntr.Contour, "min_enclosing_circle"), reason="the library has no smallest circle yet")
+def test_min_enclosing_circle_matches_opencv(mask_name):
+    outer, _ = traced(mask_name)
+    (centre, radius), (cv_centre, cv_radius) = lyncntr.Contour(outer).min_enclosing_circle, cv2.minEnclosingCircle(outer)
+    # OpenCV works in single precision and pads its radius slightly.
+    assert radius == pytest.approx(cv_radius, abs=1e-3 * cv_radius)
+    np.testing.assert_allclose(centre, cv_centre, atol=1e-2)
