@@ -9,8 +9,7 @@ cd "$(dirname "$0")/.."
 PYTHON=${PYTHON:-/usr/bin/python3}
 scripts/install-deps.sh
 args=(-DCMAKE_BUILD_TYPE=Release -DLYNCNTR_BUILD_PYTHON=ON -DLYNCNTR_BUILD_TESTS=OFF -DLYNCNTR_BUILD_TOOLS=OFF
-      -DPython_EXECUTABLE="$PYTHON")
-if [[ -n ${LYNCNTR_PYTHON_SITE:-} ]]; then args+=(-DLYNCNTR_PYTHON_SITE="$LYNCNTR_PYTHON_SITE"); fi
+      -DPython_EXECUTABLE="$PYTHON" -DLYNCNTR_PYTHON_SITE="${LYNCNTR_PYTHON_SITE:-}")
 cmake -S . -B build/python "${args[@]}"
 cmake --build build/python -j"$(nproc)" --target _lyncntr
 cmake --install build/python --component python
