@@ -78,6 +78,13 @@ sgPtrHandle<sgRegionSet> cloneSet(const sgRegionSet& set);
 /// A region from an array of outer points or from a Python Region (cloned), without holes given.
 sgPtrHandle<sgRegion> regionFrom(py::handle item);
 
-void bindShapes(py::module_& m);
+/// The other contour of an intersection query, copied so that only one lock is held at a time
+/// (the other may be this very object).
+sgContour contourCopy(const PyContour& other);
+
+/// The classes Contour, Region and RegionSet.
+void bindContour(py::module_& m);
+void bindRegion(py::module_& m);
+void bindRegionSet(py::module_& m);
 
 }  // namespace lyncntr_py
