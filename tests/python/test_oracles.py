@@ -84,7 +84,7 @@ def outer_boundary_oracle(ring):
     return unary_union([Polygon(p.exterior) for p in getattr(faces, "geoms", [faces])])
 
 
-@settings(max_examples=150, deadline=None, suppress_health_check=[HealthCheck.too_slow])
+@settings(max_examples=150, deadline=None, database=None, suppress_health_check=[HealthCheck.too_slow])
 @given(st.lists(st.tuples(st.integers(0, 30), st.integers(0, 30)), min_size=4, max_size=10, unique=True))
 def test_regularize_matches_outer_boundary_of_faces(ring):
     try:
