@@ -13,6 +13,12 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
 
+# The Python module, built in the release tree and tested in place with Debian's interpreter.
+PYTHON=${PYTHON:-/usr/bin/python3}
+cmake -S . -B build/release -DLYNCNTR_BUILD_PYTHON=ON -DPython_EXECUTABLE="$PYTHON"
+cmake --build build/release -j"$jobs" --target _lyncntr
+PYTHONPATH="$root/build/release/python" "$PYTHON" -m pytest -q -p no:cacheprovider tests/python
+
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLYNCNTR_SANITIZE=ON
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
