@@ -13,7 +13,6 @@ from conftest import traced
 
 # Outlines whose inertia the library gets wrong while they run clockwise (as OpenCV traces them);
 # strict, so that the fix shows up here and the entry goes.
-WRONG_CLOCKWISE_INERTIA = {"star"}
 FAR = np.array([1e6, -2e6])  # far from the origin: cancellation in the moment sums
 
 
@@ -28,7 +27,7 @@ def moments_of(outer, holes):
 
 
 @pytest.mark.parametrize("reverse", [False, True], ids=["as_traced", "reversed"])
-def test_moments_match_opencv(mask_name, reverse, request):
+def test_moments_match_opencv(mask_name, reverse):
     outer, holes = traced(mask_name)
     area, centre, inertia = moments_of(outer, holes)
     outline = outer[::-1] if reverse else outer
@@ -38,13 +37,11 @@ def test_moments_match_opencv(mask_name, reverse, request):
     # The same figure far away: translation changes nothing but the centre.
     far = lyncntr.Region(outline.reshape(-1, 2) + FAR, holes=[h.reshape(-1, 2) + FAR for h in holes])
     assert far.area() == pytest.approx(area, rel=1e-9)
-    # The moment sums are not taken about a local origin: 1e-4 px is what 1e6 px offsets leave.
-    np.testing.assert_allclose(far.centroid(), centre + FAR, rtol=0, atol=1e-4)
-    if mask_name in WRONG_CLOCKWISE_INERTIA and not reverse:
-        request.applymarker(pytest.mark.xfail(strict=True, reason="inertia of some clockwise outlines, being fixed"))
+    # Moments are taken about a local origin: a 1e6 px offset costs only its own rounding.
+    np.testing.assert_allclose(far.centroid(), centre + FAR, rtol=0, atol=1e-8)
     scale = np.abs(inertia).max()
     np.testing.assert_allclose(region.inertia(holes=False), inertia, atol=1e-9 * scale)
-    np.testing.assert_allclose(far.inertia(holes=False), inertia, atol=1e-6 * scale)
+    np.testing.assert_allclose(far.inertia(holes=False), inertia, atol=1e-9 * scale)
 
 
 def test_batch_measure_matches_opencv_and_single_objects():
