@@ -5,15 +5,15 @@
 # Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 jobs=$(nproc)
 root=$PWD
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYNCNTR_BUILD_TESTS=ON -DLYNCNTR_WERROR=ON
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
 
-cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLYNCNTR_SANITIZE=ON
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLYNCNTR_SANITIZE=ON -DLYNCNTR_WERROR=ON
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan --output-on-failure -j"$jobs"
@@ -21,7 +21,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 # The tests that share objects between threads, under ThreadSanitizer (which cannot be combined
 # with ASan, hence a build of its own); any report is an error.
 tsan_tests=(threads_test thread_test handle_test random_source_test)
-cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYNCNTR_TSAN=ON -DLYNCNTR_BUILD_TOOLS=OFF
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYNCNTR_TSAN=ON -DLYNCNTR_BUILD_TOOLS=OFF -DLYNCNTR_WERROR=ON
 cmake --build build/tsan -j"$jobs" --target "${tsan_tests[@]}"
 for t in "${tsan_tests[@]}"; do
   TSAN_OPTIONS=halt_on_error=1:abort_on_error=1 build/tsan/tests/"$t"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need, only when missing.
+# Installs the Debian packages that are missing. Without arguments: what the library and the
+# command-line tool need to build. With --tests: also the test, fuzzing and benchmark peers.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libboost-dev libopencv-dev libgeos-dev nlohmann-json3-dev libcli11-dev
-          clang libclang-rt-14-dev)
+packages=(cmake g++ make pkg-config nlohmann-json3-dev libcli11-dev)
+if [[ ${1:-} == --tests ]]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libboost-dev libopencv-dev libgeos-dev
+             clang libclang-rt-14-dev librsvg2-bin)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
