@@ -11,9 +11,9 @@ namespace {
 
 using EdgeletContour = sgContourT<sgEdgelet>;
 
-// Eight bytes no plain pointer record starts with (those start with a small tag byte), then a
-// format version.
-constexpr char kMagic[8] = {'C', 'N', 'T', 'R', 'A', 'R', 'C', '\1'};
+// Seven bytes that neither a plain pointer record (a small tag byte first) nor a text form (a
+// letter or a bracket first) starts with, then the format's version.
+constexpr char kMagic[8] = {'\x89', 'C', 'N', 'T', 'R', 'A', 'R', '\1'};
 // Records are read in pieces of this size, so that a corrupt length fails at the end of the
 // input instead of asking for memory it does not need.
 constexpr std::size_t kReadPiece = 1 << 20;

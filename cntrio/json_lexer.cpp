@@ -96,8 +96,9 @@ void JsonLexer::skipValue() {
 }
 
 void JsonLexer::expectEnd() {
-  const JsonToken& token = peek();
-  if (token.kind != JsonToken::End) fail(token.at, "unexpected content after the JSON document");
+  // Not a token: whatever follows (a NUL byte, say) is refused for being there at all.
+  const bool more = hasNext_ ? next_.kind != JsonToken::End : in_.skipSpace() >= 0;
+  if (more) fail(hasNext_ ? next_.at : in_.position(), "unexpected content after the JSON document");
 }
 
 JsonToken JsonLexer::scan() {

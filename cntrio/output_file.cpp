@@ -51,28 +51,40 @@ bool writeAll(int fd, const char* data, std::size_t size, std::uint64_t offset, 
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path, bool rewritable)
-    : name_(path == "-" ? "standard output" : path), toStdout_(path == "-") {
-  if (toStdout_ && !rewritable) {
-    fd_ = STDOUT_FILENO;
+    : name_(path == "-" ? "standard output" : path) {
+  if (path == "-") {
+    destination_ = STDOUT_FILENO;
+  } else {
+    target_ = followLinks(path);
+    // A device or a pipe cannot be replaced by renaming: it is written in place.
+    struct stat info {};
+    if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+      destination_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+      if (destination_ < 0) fail("open");
+    }
+  }
+  if (destination_ >= 0 && !rewritable) {
+    fd_ = destination_;
     return;
   }
-  target_ = toStdout_ ? std::string() : followLinks(path);
   const auto slash = target_.rfind('/');
-  temporary_ =
-      toStdout_
-          ? concat({P_tmpdir, "/cntr-output.XXXXXX"})
-          : concat({std::string_view(target_).substr(0, slash == std::string::npos ? 0 : slash + 1), ".",
-                    std::string_view(target_).substr(slash == std::string::npos ? 0 : slash + 1), ".XXXXXX"});
+  const std::string_view directory =
+      std::string_view(target_).substr(0, slash == std::string::npos ? 0 : slash + 1);
+  temporary_ = destination_ >= 0
+                   ? concat({P_tmpdir, "/cntr-output.XXXXXX"})
+                   : concat({directory, ".", std::string_view(target_).substr(directory.size()), ".XXXXXX"});
   fd_ = ::mkstemp(temporary_.data());
   if (fd_ < 0) fail("cannot create a temporary file");
-  if (toStdout_) {
+  if (destination_ >= 0) {
+    // Only a spool for the destination: it needs no name.
     ::unlink(temporary_.c_str());
     temporary_.clear();
   }
 }
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0 && fd_ != STDOUT_FILENO) ::close(fd_);
+  if (fd_ >= 0 && fd_ != destination_) ::close(fd_);
+  if (destination_ > STDOUT_FILENO) ::close(destination_);
   if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
@@ -89,12 +101,12 @@ void OutputFile::rewriteAt(std::uint64_t offset, std::string_view bytes) {
 }
 
 void OutputFile::commit() {
-  if (fd_ == STDOUT_FILENO) {
+  if (fd_ == destination_) {
     committed_ = true;
     return;
   }
-  if (toStdout_) {
-    // The gathered bytes, copied to standard output.
+  if (destination_ >= 0) {
+    // The gathered bytes, copied to the destination.
     std::vector<char> buffer(1 << 16);
     if (::lseek(fd_, 0, SEEK_SET) != 0) fail("rewind");
     for (;;) {
@@ -102,7 +114,7 @@ void OutputFile::commit() {
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) fail("read back");
       if (n == 0) break;
-      if (!writeAll(STDOUT_FILENO, buffer.data(), static_cast<std::size_t>(n), 0, false)) fail("write");
+      if (!writeAll(destination_, buffer.data(), static_cast<std::size_t>(n), 0, false)) fail("write");
     }
     committed_ = true;
     return;

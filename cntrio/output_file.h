@@ -7,9 +7,10 @@ namespace cntr {
 
 /// An output written whole or not at all: bytes go to a temporary file beside the target (the
 /// target of a symbolic link, so that the link stays), renamed over it by commit(). Standard
-/// output ("-") is written as it comes, unless `rewritable`: then it is gathered in a temporary
-/// file first, so that rewriteAt() works there too. Every failure throws OutputError naming
-/// the path; an output not committed leaves no file behind.
+/// output ("-"), devices and pipes are written as the bytes come, unless `rewritable`: then
+/// the bytes are gathered in a temporary file first, so that rewriteAt() works there too.
+/// Every failure throws OutputError naming the path; an output not committed leaves no file
+/// behind.
 class OutputFile {
  public:
   OutputFile(const std::string& path, bool rewritable);
@@ -31,7 +32,7 @@ class OutputFile {
   std::string target_;
   std::string temporary_;
   int fd_ = -1;
-  bool toStdout_ = false;
+  int destination_ = -1;  // written in place (standard output, a device), or -1
   bool committed_ = false;
 };
 

@@ -97,6 +97,7 @@ void probeMeasurable(const Shape::Object& object) {
       break;
     case 2:
       (void)std::get<2>(object)->area(true);
+      (void)std::get<2>(object)->centerOfMass(true);
       break;
     case 3:
       (void)std::get<3>(object)->area(true);

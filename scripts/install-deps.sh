@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config nlohmann-json3-dev libcli11-dev)
 if [[ ${1:-} == --tests ]]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev libboost-dev libopencv-dev libgeos-dev
-             clang libclang-rt-14-dev librsvg2-bin)
+             clang libclang-rt-14-dev librsvg2-bin libpng-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

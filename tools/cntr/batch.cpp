@@ -50,6 +50,7 @@ int runBatch(const InputOptions& input, const BatchSteps& steps) {
   BatchCounts counts;
   ProgressLine progress;
   try {
+    if (steps.start) steps.start();
     readShapes(input.paths, input.from, [&](Shape&& shape) {
       try {
         requireBuilt(shape);

@@ -15,6 +15,8 @@ struct BatchCounts {
 
 /// What a subcommand does with the shapes of its inputs, as they are read.
 struct BatchSteps {
+  /// Runs before the first shape: opens the output (optional).
+  std::function<void()> start;
   /// Runs on each shape the library built; throwing fails the shape (not the batch).
   std::function<void(const Shape&)> work;
   /// Runs on each failed shape with the error (optional).

@@ -14,6 +14,7 @@ struct DrawOptions {
   bool repair = false;
   bool outerHull = false;
   double width = 800.0;
+  double stroke = 1.5;
 };
 
 bool isOpenContour(const Shape& shape) {
@@ -23,12 +24,13 @@ bool isOpenContour(const Shape& shape) {
 // The picture needs the extent of every shape before it draws the first, so draw holds its
 // shapes (as plain data) until the end, unlike the other subcommands.
 int runDraw(const DrawOptions& options) {
-  Picture picture(options.width);
+  Picture picture(options.width, options.stroke);
   const RepairMode mode = options.outerHull ? RepairMode::OuterHull : RepairMode::Regularize;
   OutputFile out(options.output, false);
   return runBatch(
       options.input,
-      {[&](const Shape& shape) {
+      {{},
+       [&](const Shape& shape) {
          // An open contour encloses nothing to repair; it is drawn as it is.
          const bool repair = options.repair && !isOpenContour(shape);
          const ShapeData repaired = repair ? describeShape(repairShape(shape, mode)) : ShapeData{};
@@ -52,6 +54,9 @@ CommandRunner defineDraw(CLI::App& sub) {
                "Draw each shape thin and grey under its regularization, filled in translucent red");
   sub.add_flag("--outer-hull", options->outerHull, "With --repair, draw the outer hull instead");
   sub.add_option("--width", options->width, "Pixels on the picture's long side")
+      ->check(finitePositive())
+      ->capture_default_str();
+  sub.add_option("--stroke", options->stroke, "Pixels across an outline")
       ->check(finitePositive())
       ->capture_default_str();
   sub.footer(

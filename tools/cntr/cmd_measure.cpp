@@ -229,7 +229,8 @@ struct MeasureOptions {
 // Writes each record as it comes, in the form asked for.
 class RecordWriter {
  public:
-  RecordWriter(OutputFile& out, AnswerForm form) : out_(out), form_(form) {
+  RecordWriter(OutputFile& out, AnswerForm form) : out_(out), form_(form) {}
+  void start() {
     if (form_ == AnswerForm::Json) out_.write("{\"shapes\": [");
     if (form_ == AnswerForm::Csv) out_.write(formatCsvRow(listCsvColumns()));
   }
@@ -263,13 +264,14 @@ class RecordWriter {
 int runMeasure(const MeasureOptions& options) {
   OutputFile out(options.output, false);
   RecordWriter writer(out, options.form);
-  return runBatch(options.input, {[&](const Shape& shape) { writer.write(measureShape(shape)); },
-                                  [&](const Shape& shape, const std::string& error) {
-                                    Json failed = startRecord(shape);
-                                    failed["error"] = error;
-                                    writer.write(failed);
-                                  },
-                                  [&](const BatchCounts& counts) { writer.finish(counts); }});
+  return runBatch(options.input,
+                  {[&] { writer.start(); }, [&](const Shape& shape) { writer.write(measureShape(shape)); },
+                   [&](const Shape& shape, const std::string& error) {
+                     Json failed = startRecord(shape);
+                     failed["error"] = error;
+                     writer.write(failed);
+                   },
+                   [&](const BatchCounts& counts) { writer.finish(counts); }});
 }
 
 }  // namespace

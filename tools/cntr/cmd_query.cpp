@@ -76,8 +76,10 @@ int runQuery(const QueryOptions& options, bool askInside) {
   const char* key = askInside ? "inside" : "distance";
   OutputFile out(options.output, false);
   bool first = true;
-  if (options.form == AnswerForm::Json) out.write("{\"shapes\": [");
-  if (options.form == AnswerForm::Csv) out.write(formatCsvRow({"source", "index", "name", "x", "y", key}));
+  const auto start = [&] {
+    if (options.form == AnswerForm::Json) out.write("{\"shapes\": [");
+    if (options.form == AnswerForm::Csv) out.write(formatCsvRow({"source", "index", "name", "x", "y", key}));
+  };
   const auto answer = [&](const Shape& shape) {
     Json answers = Json::array();
     std::string text;
@@ -107,7 +109,7 @@ int runQuery(const QueryOptions& options, bool askInside) {
     out.write(text);
   };
   return runBatch(options.input,
-                  {answer, {}, [&](const BatchCounts& counts) {
+                  {start, answer, {}, [&](const BatchCounts& counts) {
                      if (options.form == AnswerForm::Json)
                        out.write(concat({first ? "" : "\n", "], \"ok\": ", std::to_string(counts.ok),
                                          ", \"failed\": ", std::to_string(counts.failed), "}\n"}));

@@ -13,8 +13,9 @@ int rewriteShapes(const InputOptions& input, const ShapeOutputOptions& output,
                   const std::function<Shape(const Shape&)>& transform) {
   const Format format = chooseOutputFormat(output.to, output.path);
   OutputFile out(output.path, needsRewrite(format));
-  const std::unique_ptr<ShapeWriter> writer = openShapeWriter(out, format, output.rightHand);
-  return runBatch(input, {[&](const Shape& shape) { writer->write(transform(shape)); },
+  std::unique_ptr<ShapeWriter> writer;
+  return runBatch(input, {[&] { writer = openShapeWriter(out, format, output.rightHand); },
+                          [&](const Shape& shape) { writer->write(transform(shape)); },
                           {},
                           [&](const BatchCounts&) {
                             writer->finish();

@@ -116,7 +116,7 @@ void drawTicks(std::string& out, const std::vector<sgEdgelet>& edgelets, const F
                             std::sin(angle) * kTickLength / 2 / frame.scale);
     path += concat({" M", frame.map(e.position() - reach), " L", frame.map(e.position() + reach)});
   }
-  if (!path.empty()) out += drawPath(path, {kTick, 1.5, "none", 0});
+  if (!path.empty()) out += drawPath(path, {kTick, 2.0, "none", 0});
 }
 
 }  // namespace
@@ -159,9 +159,9 @@ std::string Picture::render() const {
   for (const Item& item : items_) {
     const ShapeData& s = item.shape;
     const bool thin = item.role == Role::InputUnderRepair;
-    const Style style = item.role == Role::Repair ? Style{kRepair, 2.0, kRepair, 0.35}
-                        : thin                    ? Style{kInputUnderRepair, 1.0, "none", 0}
-                                                  : Style{kOutline, 1.5, kFill, 0.6};
+    const Style style = item.role == Role::Repair ? Style{kRepair, stroke_ * 4 / 3, kRepair, 0.35}
+                        : thin                    ? Style{kInputUnderRepair, stroke_ * 2 / 3, "none", 0}
+                                                  : Style{kOutline, stroke_, kFill, 0.6};
     repaired |= item.role == Role::Repair;
     switch (s.kind) {
       case ShapeKind::Contour: {

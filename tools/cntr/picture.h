@@ -16,7 +16,8 @@ class Picture {
   /// lose the shapes to rounding.
   static constexpr double kMaxCoordinate = 1e12;
 
-  explicit Picture(double width) : width_(width) {}
+  /// `width`: pixels on the long side; `stroke`: pixels across an outline.
+  Picture(double width, double stroke) : width_(width), stroke_(stroke) {}
 
   /// Adds an input shape; with `underRepair` it is drawn thin and grey, to be covered by its
   /// repair. Throws ShapeError for coordinates beyond kMaxCoordinate.
@@ -36,6 +37,7 @@ class Picture {
   };
 
   double width_;
+  double stroke_;
   std::vector<Item> items_;
   std::vector<std::string> refused_;
   std::string repairName_;
