@@ -187,12 +187,21 @@ std::string Picture::render() const {
         break;
     }
   }
-  // Names last, over every outline, with a white halo so that they stay readable.
+  // Names last, over every outline, with a white halo so that they stay readable: above the
+  // shape's top left corner, or its top right one near the right side of the picture.
   for (const Item& item : items_) {
     const std::vector<sgVector<2>> points = collectPoints(item.shape);
     if (item.role == Role::Repair || points.empty()) continue;
-    body += concat({"<text x=\"", formatPixel(kMargin + (points[0].x() - minX) * frame.scale + 4), "\" y=\"",
-                    formatPixel(kMargin + (points[0].y() - minY) * frame.scale - 4),
+    double left = points[0].x(), right = left, top = points[0].y();
+    for (const sgVector<2>& p : points) {
+      left = std::min(left, p.x());
+      right = std::max(right, p.x());
+      top = std::min(top, p.y());
+    }
+    const bool alignRight = (left - minX) * frame.scale > inner * 0.75;
+    body += concat({"<text x=\"", formatPixel(kMargin + ((alignRight ? right : left) - minX) * frame.scale),
+                    "\" y=\"", formatPixel(kMargin + (top - minY) * frame.scale - 5), "\" text-anchor=\"",
+                    alignRight ? "end" : "start",
                     "\" font-family=\"sans-serif\" font-size=\"12\" fill=\"#000000\" stroke=\"#ffffff\" "
                     "stroke-width=\"3\" paint-order=\"stroke\">",
                     escapeXml(item.shape.name), "</text>\n"});
