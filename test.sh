@@ -36,3 +36,7 @@ cmake --install build/release --prefix build/stage
 cmake -S examples/consumer -B build/consumer -DCMAKE_PREFIX_PATH="$root/build/stage"
 cmake --build build/consumer -j"$jobs"
 build/consumer/consumer
+# The same program built through the installed pkg-config file instead of the CMake package.
+g++ examples/consumer/main.cpp $(PKG_CONFIG_PATH="$root/build/stage/lib/pkgconfig" pkg-config --cflags --libs lyncntr10u) \
+  -o build/consumer/consumer-pkgconfig
+build/consumer/consumer-pkgconfig
