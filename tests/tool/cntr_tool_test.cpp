@@ -830,6 +830,14 @@ TEST_F(CntrTool, BatchesRunInBoundedMemory) {
     for (int i = 1; i < 2000000; ++i) huge << ",[" << i << ",1]";
     huge << "]}";
   }
+  // A 1 GB file of zero bytes (sparse) is refused at its first bytes, not read whole.
+  for (const char* name : {"sparse.arc", "sparse"}) {
+    writeFile(path(name), "");
+    fs::resize_file(path(name), std::uintmax_t{1} << 30);
+    const ToolRun sparse = run({"measure", path(name).string()}, "", kLimitKb);
+    EXPECT_EQ(sparse.code, 2);
+    EXPECT_NE(sparse.err.find("not an archive"), std::string::npos) << sparse.err;
+  }
   const ToolRun starved = run({"measure", path("huge.json").string()}, "", 50 * 1024);
   EXPECT_EQ(starved.code, 1);
   EXPECT_EQ(starved.err, "cntr: error: out of memory\n");

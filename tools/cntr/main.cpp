@@ -34,7 +34,7 @@ void addInputOptions(CLI::App& sub, InputOptions& options) {
       ->required()
       ->type_name("FILE");
   sub.add_option("--from", options.from, "Input form (default: by extension, else by content)")
-      ->transform(CLI::CheckedTransformer(formatNames(), CLI::ignore_case))
+      ->transform(CLI::CheckedTransformer(formatNames(), CLI::ignore_case).description(""))
       ->type_name("auto|json|geojson|wkt|archive");
 }
 
@@ -53,7 +53,7 @@ void addAnswerFormOptions(CLI::App& sub, AnswerForm& form) {
 void addShapeOutputOptions(CLI::App& sub, ShapeOutputOptions& options, const std::string& what) {
   addOutputOption(sub, options.path, what);
   sub.add_option("--to", options.to, "Output form (default: by the output file's extension, else JSON)")
-      ->transform(CLI::CheckedTransformer(formatNames(), CLI::ignore_case))
+      ->transform(CLI::CheckedTransformer(formatNames(), CLI::ignore_case).description(""))
       ->type_name("json|geojson|wkt|archive");
   sub.add_flag("--rfc7946", options.rightHand,
                "GeoJSON: outer rings counter-clockwise, holes clockwise (default: as stored)");
