@@ -268,10 +268,11 @@ class JsonShapeReader {
   // --- from gathered fields to a shape ---
 
   void requireKeys(const Fields& fields, std::initializer_list<const char*> allowed) const {
-    for (const auto& [key, at] : fields.keys)
-      if (std::find_if(allowed.begin(), allowed.end(), [&](const char* a) { return key == a; }) ==
-          allowed.end())
-        fail(at, concat({"unknown key \"", key, "\""}));
+    for (const auto& entry : fields.keys) {
+      const auto known = [&](const char* a) { return entry.first == a; };
+      if (std::find_if(allowed.begin(), allowed.end(), known) == allowed.end())
+        fail(entry.second, concat({"unknown key \"", entry.first, "\""}));
+    }
   }
 
   template <class T>

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string json = "[", geojson = "{\"type\": \"FeatureCollection\", \"features\": [", wkt, archive;
   std::size_t built = 0;
   for (const cntr::Shape& shape : shapes) {
-    check(cntr::parseCsvRow(cntr::formatCsvRow({shape.name, "x"})) ==
+    check(parseCsvRow(cntr::formatCsvRow({shape.name, "x"})) ==
           std::vector<std::string>{shape.name, "x"});
     if (!shape.buildError.empty()) continue;
     const cntr::ShapeData described = cntr::describeShape(shape);
