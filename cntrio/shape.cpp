@@ -169,8 +169,15 @@ Shape wrapLoadedShape(Shape::Object object, const std::string& source, std::size
   shape.name = nameByPosition(index);
   shape.object = std::move(object);
   try {
-    shape.buildError = findNonFinite(describeShape(shape));
-    if (shape.buildError.empty()) probeMeasurable(shape.object);
+    // A record is not checked as the constructors check (holes crossing the outline load
+    // unrefused): building the same shape anew makes the library refuse what it would refuse
+    // in a text form. The loaded object is kept, with what the text forms cannot carry.
+    const ShapeData data = describeShape(shape);
+    shape.buildError = findNonFinite(data);
+    if (shape.buildError.empty()) {
+      (void)buildObject(data);
+      probeMeasurable(shape.object);
+    }
   } catch (...) {
     shape.buildError = describeCurrentException();
   }
