@@ -23,14 +23,16 @@ void refuseUnlessVersionZero(unsigned char version, const char* className) {
 
 sgContourDefs::Errors::~Errors() = default;
 
+// The message lives in memory only: the record holds the plain exception level, so that records
+// written elsewhere, without a message, read here and the other way round.
 void sgContourDefs::Errors::dispatchSerialize(sgArchive& ar) {
   sgcntr::serializeFixedVersionLevel(ar, this, sizeof(Errors), "sgContourDefs::Errors", 0,
-                                     [&] { sgExceptionWithString::dispatchSerialize(ar); });
+                                     [&] { sgException::dispatchSerialize(ar); });
 }
 
 void sgContourDefs::Errors::serialize_(sgArchive& ar, unsigned char version) {
   refuseUnlessVersionZero(version, "sgContourDefs::Errors");
-  sgExceptionWithString::dispatchSerialize(ar);
+  sgException::dispatchSerialize(ar);
 }
 
 // The four leaf classes differ only in their name and number; their members are defined once

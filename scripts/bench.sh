@@ -4,7 +4,7 @@
 # the table, with the machine and the date, to bench/RESULTS.md. Takes about five minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DLYNCNTR_BUILD_BENCH=ON \
       -DLYNCNTR_BUILD_TESTS=OFF -DLYNCNTR_BUILD_TOOLS=OFF >/dev/null
 cmake --build build/bench -j"$(nproc)" --target cntr_bench

@@ -5,93 +5,78 @@
 #include <cstdio>
 #include <iostream>
 
-#include "errors.h"
+#include "cntrio/errors.h"
+#include "cntrio/input.h"
 
 namespace cntr {
 
 namespace {
 
-/// A one-line progress bar on standard error, shown only when standard error is a terminal
-/// and the batch is long enough to be worth watching.
-class ProgressBar {
+/// A one-line count of the shapes done on standard error, shown only when standard error is a
+/// terminal and the batch is long enough to be worth watching.
+class ProgressLine {
  public:
-  static constexpr std::size_t kMinimumShapes = 50;
+  ProgressLine() : enabled_(::isatty(STDERR_FILENO) == 1) {}
+  ~ProgressLine() { clear(); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
 
-  explicit ProgressBar(std::size_t total);
-  ~ProgressBar();
-  ProgressBar(const ProgressBar&) = delete;
-  ProgressBar& operator=(const ProgressBar&) = delete;
-
-  /// One more shape done; redraws when the shown percentage changes.
-  void advance();
-  /// Clears the bar so that a message can be printed; the next advance() redraws it.
-  void clear();
+  void advance() {
+    ++done_;
+    if (!enabled_ || done_ < kFirstShown || done_ % kEvery != 0) return;
+    std::fprintf(stderr, "\r%zu shapes", done_);
+    std::fflush(stderr);
+    visible_ = true;
+  }
+  /// Clears the line so that a message can be printed; the next update draws it again.
+  void clear() {
+    if (!visible_) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    visible_ = false;
+  }
 
  private:
-  void draw();
-
-  std::size_t total_;
-  std::size_t done_ = 0;
-  int shownPercent_ = -1;
+  static constexpr std::size_t kFirstShown = 50;
+  static constexpr std::size_t kEvery = 50;
   bool enabled_;
   bool visible_ = false;
+  std::size_t done_ = 0;
 };
-
-ProgressBar::ProgressBar(std::size_t total)
-    : total_(total), enabled_(total >= kMinimumShapes && ::isatty(STDERR_FILENO) == 1) {}
-
-ProgressBar::~ProgressBar() { clear(); }
-
-void ProgressBar::advance() {
-  ++done_;
-  if (!enabled_) return;
-  const int percent = static_cast<int>(100 * done_ / total_);
-  if (percent != shownPercent_ || !visible_) {
-    shownPercent_ = percent;
-    draw();
-  }
-}
-
-void ProgressBar::clear() {
-  if (!visible_) return;
-  std::fputs("\r\033[K", stderr);
-  std::fflush(stderr);
-  visible_ = false;
-}
-
-void ProgressBar::draw() {
-  constexpr int kWidth = 40;
-  const int filled = shownPercent_ * kWidth / 100;
-  const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
-                          std::string(static_cast<std::size_t>(kWidth - filled), '.');
-  std::fprintf(stderr, "\r[%s] %3d%% %zu/%zu shapes", bar.c_str(), shownPercent_, done_, total_);
-  std::fflush(stderr);
-  visible_ = true;
-}
 
 }  // namespace
 
-BatchResult runBatch(const std::vector<Shape>& shapes, const std::function<void(const Shape&)>& work,
-                     const std::function<void(const Shape&, const std::string&)>& onFailure) {
-  BatchResult result;
-  ProgressBar progress(shapes.size());
-  for (const Shape& shape : shapes) {
-    try {
-      requireBuilt(shape);
-      work(shape);
-      ++result.ok;
-    } catch (...) {
-      const std::string error = describeCurrentException();
-      progress.clear();
-      std::cerr << "cntr: error: shape " << shape.title() << ": " << error << '\n';
-      if (onFailure) onFailure(shape, error);
-      ++result.failed;
-    }
-    progress.advance();
+int runBatch(const InputOptions& input, const BatchSteps& steps) {
+  BatchCounts counts;
+  ProgressLine progress;
+  try {
+    if (steps.start) steps.start();
+    readShapes(input.paths, input.from, [&](Shape&& shape) {
+      try {
+        requireBuilt(shape);
+        steps.work(shape);
+        ++counts.ok;
+      } catch (const OutputError&) {
+        throw;
+      } catch (...) {
+        const std::string error = describeCurrentException();
+        progress.clear();
+        std::cerr << "cntr: error: shape " << shape.title() << ": " << error << '\n';
+        if (steps.onFailure) steps.onFailure(shape, error);
+        ++counts.failed;
+      }
+      progress.advance();
+    });
+    steps.finish(counts);
+  } catch (const OutputError& e) {
+    progress.clear();
+    std::cerr << "cntr: error: " << e.what() << '\n'
+              << "0 ok, " << counts.ok + counts.failed << " failed (the output was not written)\n";
+    return 1;
   }
   progress.clear();
-  std::cerr << result.ok << " ok, " << result.failed << " failed\n";
-  return result;
+  std::cerr << counts.ok << " ok, " << counts.failed << " failed\n";
+  return counts.failed == 0 ? 0 : 1;
 }
 
 }  // namespace cntr

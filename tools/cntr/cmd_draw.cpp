@@ -1,80 +1,47 @@
-// draw: the shapes as an SVG picture through the library's own drawing, optionally with their
-// repair drawn over them in another colour.
-#include <sstream>
-
+// draw: the shapes as an SVG picture a person can read, optionally under their repair.
 #include "batch.h"
+#include "cntrio/output_file.h"
 #include "command.h"
-#include "input.h"
-#include "output.h"
-#include "shape.h"
+#include "picture.h"
 
 namespace cntr {
 
 namespace {
-
-constexpr sgColor kOutlineColor(30, 90, 200);
-constexpr sgColor kHoleColor(230, 120, 0);
-constexpr sgColor kTickColor(20, 150, 60);
-constexpr sgColor kRepairColor(220, 20, 60);
 
 struct DrawOptions {
   InputOptions input;
   std::string output = "-";
   bool repair = false;
   bool outerHull = false;
-  double stroke = 1.0;
+  double width = 800.0;
+  double stroke = 1.5;
 };
-
-// The outline in `color`, holes in the hole colour, and islands inside holes again in `color`.
-void drawRegion(sgSvgTablet& tablet, const sgRegion& region, const sgColor& color, const sgColor& holeColor,
-                sgUITablet::Layers layer) {
-  region.draw(tablet, sgContourDefs::eDrawOutline, color, layer);
-  for (const sgPtrHandle_const<sgRegion>& hole : region.holes())
-    drawRegion(tablet, *hole, holeColor, color, layer);
-}
-
-void drawShape(sgSvgTablet& tablet, const Shape& shape, const sgColor& color, const sgColor& holeColor,
-               sgUITablet::Layers layer) {
-  switch (shape.kind()) {
-    case ShapeKind::Contour:
-      std::get<sgPtrHandle<sgContour>>(shape.object)->draw(tablet, sgContourDefs::eDrawOutline, color, layer);
-      break;
-    case ShapeKind::Region:
-      drawRegion(tablet, *std::get<sgPtrHandle<sgRegion>>(shape.object), color, holeColor, layer);
-      break;
-    case ShapeKind::RegionSet:
-      for (const sgPtrHandle_const<sgRegion>& region :
-           std::get<sgPtrHandle<sgRegionSet>>(shape.object)->regions())
-        drawRegion(tablet, *region, color, holeColor, layer);
-      break;
-    case ShapeKind::Edgelets: {
-      const EdgeletRegion& chain = *std::get<sgPtrHandle<EdgeletRegion>>(shape.object);
-      drawRegion(tablet, chain, color, holeColor, layer);
-      // The edgelet region's own drawing: one tick across each edge point.
-      chain.draw(tablet, kTickColor, layer);
-      break;
-    }
-  }
-}
 
 bool isOpenContour(const Shape& shape) {
   return shape.kind() == ShapeKind::Contour && !std::get<sgPtrHandle<sgContour>>(shape.object)->isClosed();
 }
 
+// The picture needs the extent of every shape before it draws the first, so draw holds its
+// shapes (as plain data) until the end, unlike the other subcommands.
 int runDraw(const DrawOptions& options) {
-  const std::vector<Shape> shapes = readShapes(options.input.paths, options.input.from);
-  sgSvgTablet tablet(options.stroke);
+  Picture picture(options.width, options.stroke);
   const RepairMode mode = options.outerHull ? RepairMode::OuterHull : RepairMode::Regularize;
-  const BatchResult result = runBatch(shapes, [&](const Shape& shape) {
-    drawShape(tablet, shape, kOutlineColor, kHoleColor, sgUITablet::eGraphics);
-    // An open contour encloses nothing to repair; it is drawn as it is.
-    if (options.repair && !isOpenContour(shape))
-      drawShape(tablet, repairShape(shape, mode), kRepairColor, kRepairColor, sgUITablet::eOverlay);
-  });
-  std::ostringstream svg;
-  tablet.write(svg);
-  writeWhole(options.output, svg.str());
-  return result.exitCode();
+  OutputFile out(options.output, false);
+  return runBatch(
+      options.input,
+      {{},
+       [&](const Shape& shape) {
+         // An open contour encloses nothing to repair; it is drawn as it is.
+         const bool repair = options.repair && !isOpenContour(shape);
+         const ShapeData repaired = repair ? describeShape(repairShape(shape, mode)) : ShapeData{};
+         picture.addInput(describeShape(shape), repair);
+         if (repair) picture.addRepair(repaired, options.outerHull ? "outer hull" : "regularized");
+       },
+       [&](const Shape& shape, const std::string& error) { picture.addRefused(shape.title(), error); },
+       [&](const BatchCounts&) {
+         out.write(picture.render());
+         out.commit();
+       }});
 }
 
 }  // namespace
@@ -83,13 +50,18 @@ CommandRunner defineDraw(CLI::App& sub) {
   auto options = std::make_shared<DrawOptions>();
   addInputOptions(sub, options->input);
   addOutputOption(sub, options->output, "The SVG file");
-  sub.add_flag("--repair", options->repair, "Also draw each shape's regularization, in red, over the input");
+  sub.add_flag("--repair", options->repair,
+               "Draw each shape thin and grey under its regularization, filled in translucent red");
   sub.add_flag("--outer-hull", options->outerHull, "With --repair, draw the outer hull instead");
-  sub.add_option("--stroke", options->stroke, "Line width in drawing units")
-      ->check(CLI::PositiveNumber)
+  sub.add_option("--width", options->width, "Pixels on the picture's long side")
+      ->check(finitePositive())
+      ->capture_default_str();
+  sub.add_option("--stroke", options->stroke, "Pixels across an outline")
+      ->check(finitePositive())
       ->capture_default_str();
   sub.footer(
-      "Colours: outlines blue, holes orange, edgelet ticks green, repairs red. The picture uses "
+      "Regions are filled blue (holes left empty, outlined orange), edgelet ticks green, repairs "
+      "translucent red; shapes that could not be drawn are listed in the legend. The picture uses "
       "image coordinates (y grows downward).");
   return [options] { return runDraw(*options); };
 }

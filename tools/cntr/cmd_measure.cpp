@@ -1,11 +1,13 @@
 // measure: every answer the library gives about a shape, as a readable table or as JSON.
 #include <cstdio>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "batch.h"
+#include "cntrio/csv.h"
+#include "cntrio/output_file.h"
+#include "cntrio/text.h"
 #include "command.h"
-#include "input.h"
-#include "output.h"
 
 namespace cntr {
 
@@ -130,9 +132,9 @@ std::string formatValue(const Json& value) {
 }
 
 std::string formatTableEntry(const Json& record) {
-  std::string out = record["name"].get<std::string>() + "  (" + record["type"].get<std::string>() + ", " +
-                    record["source"].get<std::string>() + " #" +
-                    std::to_string(record["index"].get<std::size_t>()) + ")\n";
+  std::string out = concat({record["name"].get<std::string>(), "  (", record["type"].get<std::string>(), ", ",
+                            record["source"].get<std::string>(), " #",
+                            std::to_string(record["index"].get<std::size_t>()), ")\n"});
   for (const auto& item : record.items()) {
     if (item.key() == "name" || item.key() == "type" || item.key() == "source" || item.key() == "index")
       continue;
@@ -140,35 +142,141 @@ std::string formatTableEntry(const Json& record) {
     for (char& c : key)
       if (c == '_') c = ' ';
     key.resize(std::max<std::size_t>(key.size(), 20), ' ');
-    out += "  " + key + " " + formatValue(item.value()) + "\n";
+    out += concat({"  ", key, " ", formatValue(item.value()), "\n"});
   }
   return out + "\n";
+}
+
+// The CSV columns: every measure of every kind, flattened (see flattenRecord); a kind leaves
+// the columns it has no value for empty.
+const std::vector<std::string>& listCsvColumns() {
+  static const std::vector<std::string> columns{"source",
+                                                "index",
+                                                "name",
+                                                "type",
+                                                "error",
+                                                "closed",
+                                                "holes",
+                                                "regions",
+                                                "vertices",
+                                                "length",
+                                                "area",
+                                                "outer_area",
+                                                "center_of_mass_x",
+                                                "center_of_mass_y",
+                                                "mean_position_x",
+                                                "mean_position_y",
+                                                "inertia_xx",
+                                                "inertia_xy",
+                                                "inertia_yx",
+                                                "inertia_yy",
+                                                "bounding_rect_x",
+                                                "bounding_rect_y",
+                                                "bounding_rect_width",
+                                                "bounding_rect_height",
+                                                "enclosing_circle_center_x",
+                                                "enclosing_circle_center_y",
+                                                "enclosing_circle_radius",
+                                                "diameter",
+                                                "ellipse_center_x",
+                                                "ellipse_center_y",
+                                                "ellipse_r1",
+                                                "ellipse_r2",
+                                                "ellipse_rotation_deg",
+                                                "ellipse_error",
+                                                "convex_hull_area",
+                                                "self_intersecting"};
+  return columns;
+}
+
+// Full precision, so that a spreadsheet reads back the numbers measured.
+std::string formatCsvScalar(const Json& value) {
+  if (value.is_boolean()) return value.get<bool>() ? "true" : "false";
+  if (value.is_number_float()) return formatNumber(value.get<double>());
+  return value.is_string() ? value.get<std::string>() : value.dump();
+}
+
+// Nested values under joined names: objects by key, points by _x/_y, matrices by _xx.._yy.
+void flattenRecord(const Json& value, const std::string& name, std::map<std::string, std::string>& out) {
+  static const char* const kAxes[] = {"x", "y"};
+  if (value.is_object()) {
+    for (const auto& item : value.items())
+      flattenRecord(item.value(), name.empty() ? item.key() : concat({name, "_", item.key()}), out);
+  } else if (value.is_array()) {
+    for (std::size_t i = 0; i < value.size() && i < 2; ++i) {
+      const std::string axis = concat({name, "_", kAxes[i]});
+      if (value[i].is_array())
+        for (std::size_t j = 0; j < value[i].size() && j < 2; ++j)
+          out[concat({axis, kAxes[j]})] = formatCsvScalar(value[i][j]);
+      else
+        out[axis] = formatCsvScalar(value[i]);
+    }
+  } else {
+    out[name] = formatCsvScalar(value);
+  }
+}
+
+std::string formatCsvRecord(const Json& record) {
+  std::map<std::string, std::string> fields;
+  flattenRecord(record, "", fields);
+  std::vector<std::string> row;
+  for (const std::string& column : listCsvColumns())
+    row.push_back(fields.count(column) ? fields[column] : "");
+  return formatCsvRow(row);
 }
 
 struct MeasureOptions {
   InputOptions input;
   std::string output = "-";
-  bool json = false;
+  AnswerForm form = AnswerForm::Table;
+};
+
+// Writes each record as it comes, in the form asked for.
+class RecordWriter {
+ public:
+  RecordWriter(OutputFile& out, AnswerForm form) : out_(out), form_(form) {}
+  void start() {
+    if (form_ == AnswerForm::Json) out_.write("{\"shapes\": [");
+    if (form_ == AnswerForm::Csv) out_.write(formatCsvRow(listCsvColumns()));
+  }
+  void write(const Json& record) {
+    switch (form_) {
+      case AnswerForm::Table:
+        out_.write(formatTableEntry(record));
+        break;
+      case AnswerForm::Csv:
+        out_.write(formatCsvRecord(record));
+        break;
+      case AnswerForm::Json:
+        out_.write(concat({first_ ? "\n  " : ",\n  ", record.dump()}));
+        break;
+    }
+    first_ = false;
+  }
+  void finish(const BatchCounts& counts) {
+    if (form_ == AnswerForm::Json)
+      out_.write(concat({first_ ? "" : "\n", "], \"ok\": ", std::to_string(counts.ok),
+                         ", \"failed\": ", std::to_string(counts.failed), "}\n"}));
+    out_.commit();
+  }
+
+ private:
+  OutputFile& out_;
+  AnswerForm form_;
+  bool first_ = true;
 };
 
 int runMeasure(const MeasureOptions& options) {
-  const std::vector<Shape> shapes = readShapes(options.input.paths, options.input.from);
-  Json records = Json::array();
-  const BatchResult result = runBatch(
-      shapes, [&](const Shape& shape) { records.push_back(measureShape(shape)); },
-      [&](const Shape& shape, const std::string& error) {
-        Json failed = startRecord(shape);
-        failed["error"] = error;
-        records.push_back(failed);
-      });
-  std::string text;
-  if (options.json) {
-    text = Json{{"shapes", records}, {"ok", result.ok}, {"failed", result.failed}}.dump(2) + "\n";
-  } else {
-    for (const Json& record : records) text += formatTableEntry(record);
-  }
-  writeWhole(options.output, text);
-  return result.exitCode();
+  OutputFile out(options.output, false);
+  RecordWriter writer(out, options.form);
+  return runBatch(options.input,
+                  {[&] { writer.start(); }, [&](const Shape& shape) { writer.write(measureShape(shape)); },
+                   [&](const Shape& shape, const std::string& error) {
+                     Json failed = startRecord(shape);
+                     failed["error"] = error;
+                     writer.write(failed);
+                   },
+                   [&](const BatchCounts& counts) { writer.finish(counts); }});
 }
 
 }  // namespace
@@ -177,7 +285,7 @@ CommandRunner defineMeasure(CLI::App& sub) {
   auto options = std::make_shared<MeasureOptions>();
   addInputOptions(sub, options->input);
   addOutputOption(sub, options->output, "Where the measures go");
-  sub.add_flag("--json", options->json, "Write JSON instead of a table");
+  addAnswerFormOptions(sub, options->form);
   return [options] { return runMeasure(*options); };
 }
 

@@ -4,11 +4,12 @@
 #include <nlohmann/json.hpp>
 
 #include "batch.h"
+#include "cntrio/csv.h"
+#include "cntrio/errors.h"
+#include "cntrio/input.h"
+#include "cntrio/output_file.h"
+#include "cntrio/text.h"
 #include "command.h"
-#include "errors.h"
-#include "input.h"
-#include "output.h"
-#include "wkt_io.h"
 
 namespace cntr {
 
@@ -21,7 +22,7 @@ struct QueryOptions {
   std::vector<std::string> points;
   std::string pointFile;
   std::string output = "-";
-  bool json = false;
+  AnswerForm form = AnswerForm::Table;
   bool ignoreHoles = false;
   bool vertexOnly = false;
   bool filled = false;
@@ -68,29 +69,52 @@ std::string formatTableValue(const Json& value) {
   return text;
 }
 
+// Each shape's answers, written as soon as they are known: table rows (file, name, point,
+// answer), CSV rows under a header, or one JSON record per shape.
 int runQuery(const QueryOptions& options, bool askInside) {
   const std::vector<sgVector<2>> points = collectQueryPoints(options);
-  const std::vector<Shape> shapes = readShapes(options.input.paths, options.input.from);
   const char* key = askInside ? "inside" : "distance";
-  Json records = Json::array();
-  std::string table;
-  const BatchResult result = runBatch(shapes, [&](const Shape& shape) {
+  OutputFile out(options.output, false);
+  bool first = true;
+  const auto start = [&] {
+    if (options.form == AnswerForm::Json) out.write("{\"shapes\": [");
+    if (options.form == AnswerForm::Csv) out.write(formatCsvRow({"source", "index", "name", "x", "y", key}));
+  };
+  const auto answer = [&](const Shape& shape) {
     Json answers = Json::array();
-    std::string lines;
+    std::string text;
     for (const sgVector<2>& p : points) {
-      Json value = askInside ? Json(testInside(shape, p, options)) : Json(measureDistance(shape, p, options));
-      lines += shape.name + "\t" + formatNumber(p.x()) + "\t" + formatNumber(p.y()) + "\t" +
-               formatTableValue(value) + "\n";
-      answers.push_back(Json{{"point", Json::array({p.x(), p.y()})}, {key, value}});
+      const Json value =
+          askInside ? Json(testInside(shape, p, options)) : Json(measureDistance(shape, p, options));
+      const std::string x = formatNumber(p.x()), y = formatNumber(p.y());
+      if (options.form == AnswerForm::Table)
+        text +=
+            concat({shape.source, "\t", shape.name, "\t", x, "\t", y, "\t", formatTableValue(value), "\n"});
+      else if (options.form == AnswerForm::Csv)
+        text += formatCsvRow(
+            {shape.source, std::to_string(shape.index), shape.name, x, y,
+             askInside ? (value.get<bool>() ? "true" : "false") : formatNumber(value.get<double>())});
+      else
+        answers.push_back(Json{{"point", Json::array({p.x(), p.y()})}, {key, value}});
     }
-    records.push_back(Json{{"name", shape.name}, {"type", nameKind(shape.kind())}, {"results", answers}});
-    table += lines;
-  });
-  const std::string text =
-      options.json ? Json{{"shapes", records}, {"ok", result.ok}, {"failed", result.failed}}.dump(2) + "\n"
-                   : table;
-  writeWhole(options.output, text);
-  return result.exitCode();
+    if (options.form == AnswerForm::Json) {
+      const Json record{{"name", shape.name},
+                        {"type", nameKind(shape.kind())},
+                        {"source", shape.source},
+                        {"index", shape.index},
+                        {"results", answers}};
+      text = concat({first ? "\n  " : ",\n  ", record.dump()});
+      first = false;
+    }
+    out.write(text);
+  };
+  return runBatch(options.input,
+                  {start, answer, {}, [&](const BatchCounts& counts) {
+                     if (options.form == AnswerForm::Json)
+                       out.write(concat({first ? "" : "\n", "], \"ok\": ", std::to_string(counts.ok),
+                                         ", \"failed\": ", std::to_string(counts.failed), "}\n"}));
+                     out.commit();
+                   }});
 }
 
 CommandRunner defineQuery(CLI::App& sub, bool askInside) {
@@ -103,7 +127,7 @@ CommandRunner defineQuery(CLI::App& sub, bool askInside) {
   sub.add_option("--points", options->pointFile, "A file of query points, one \"x y\" per line")
       ->type_name("FILE");
   addOutputOption(sub, options->output, "Where the answers go");
-  sub.add_flag("--json", options->json, "Write JSON instead of tab-separated lines");
+  addAnswerFormOptions(sub, options->form);
   sub.add_flag("--ignore-holes", options->ignoreHoles, "Treat regions as if they had no holes");
   if (!askInside) {
     sub.add_flag("--vertex-only", options->vertexOnly,

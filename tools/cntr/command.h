@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "formats.h"
+#include "cntrio/formats.h"
 
 namespace cntr {
 
@@ -31,8 +31,22 @@ struct InputOptions {
 void addInputOptions(CLI::App& sub, InputOptions& options);
 /// -o/--output (default "-", standard output).
 void addOutputOption(CLI::App& sub, std::string& path, const std::string& what);
-/// --to, for subcommands that write shapes.
-void addShapeFormatOption(CLI::App& sub, Format& to);
+
+/// The form of answers: a table (the default), JSON or CSV.
+enum class AnswerForm { Table, Json, Csv };
+/// --json and --csv, which exclude each other.
+void addAnswerFormOptions(CLI::App& sub, AnswerForm& form);
+
+/// --to and --rfc7946, for subcommands that write shapes.
+struct ShapeOutputOptions {
+  std::string path = "-";
+  Format to = Format::Auto;
+  bool rightHand = false;
+};
+void addShapeOutputOptions(CLI::App& sub, ShapeOutputOptions& options, const std::string& what);
+
+/// A check that an option's number is finite and above 0.
+const CLI::Validator& finitePositive();
 
 CommandRunner defineMeasure(CLI::App& sub);
 CommandRunner defineRegularize(CLI::App& sub);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "errors.h"
+#include "text.h"
 #include "wkt_io.h"
 
 namespace cntr {
@@ -19,7 +20,7 @@ struct Token {
 
 class WktLexer {
  public:
-  WktLexer(const std::string& text, const std::string& source) : text_(text), source_(source) { advance(); }
+  explicit WktLexer(CharSource& in) : in_(in) { advance(); }
 
   const Token& peek() const { return current_; }
   Token take() {
@@ -28,41 +29,43 @@ class WktLexer {
     return t;
   }
   [[noreturn]] void fail(const Token& at, const std::string& message) const {
-    throw InputError(source_, at.line, at.column, message);
+    in_.fail({at.line, at.column}, message);
   }
 
  private:
   void advance() {
-    while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) step();
+    const int c = in_.skipSpace();
     current_ = Token{};
-    current_.line = line_;
-    current_.column = column_;
-    if (pos_ >= text_.size()) return;
-    const char c = text_[pos_];
-    if (std::isalpha(static_cast<unsigned char>(c))) {
+    current_.line = in_.position().line;
+    current_.column = in_.position().column;
+    if (c < 0) return;
+    if (std::isalpha(c)) {
       current_.kind = Token::Word;
-      while (pos_ < text_.size() && std::isalnum(static_cast<unsigned char>(text_[pos_]))) {
-        current_.text += static_cast<char>(std::toupper(static_cast<unsigned char>(text_[pos_])));
-        step();
+      while (std::isalnum(in_.peek())) {
+        if (current_.text.size() == kMaxTokenLength)
+          fail(current_, concat({"word too long: ", excerpt(current_.text)}));
+        current_.text += static_cast<char>(std::toupper(in_.get()));
       }
-    } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '+' || c == '.') {
+    } else if (std::isdigit(c) || c == '-' || c == '+' || c == '.') {
       readNumber();
     } else {
       const std::string punctuation = "(),;";
-      const auto found = punctuation.find(c);
-      if (found == std::string::npos) fail(current_, std::string("unexpected character '") + c + "'");
+      const auto found = punctuation.find(static_cast<char>(c));
+      if (found == std::string::npos)
+        fail(current_, c >= 0x20 && c < 0x7F
+                           ? concat({"unexpected character '", std::string(1, static_cast<char>(c)), "'"})
+                           : std::string("unexpected byte (not WKT text)"));
       current_.kind = static_cast<Token::Kind>(Token::Open + found);
-      current_.text = c;
-      step();
+      current_.text = static_cast<char>(in_.get());
     }
   }
 
   void readNumber() {
     current_.kind = Token::Number;
-    while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) ||
-                                   text_[pos_] == '.' || text_[pos_] == '-' || text_[pos_] == '+')) {
-      current_.text += text_[pos_];
-      step();
+    for (int c = in_.peek(); std::isalnum(c) || c == '.' || c == '-' || c == '+'; c = in_.peek()) {
+      if (current_.text.size() == kMaxTokenLength)
+        fail(current_, concat({"number too long: ", excerpt(current_.text)}));
+      current_.text += static_cast<char>(in_.get());
     }
     // from_chars takes no leading '+'.
     const std::size_t skip =
@@ -71,44 +74,36 @@ class WktLexer {
     const char* last = current_.text.data() + current_.text.size();
     const auto [end, error] = std::from_chars(first, last, current_.value, std::chars_format::general);
     if (error == std::errc::result_out_of_range || (error == std::errc() && !std::isfinite(current_.value)))
-      fail(current_, "number out of range: " + current_.text);
-    if (error != std::errc() || end != last) fail(current_, "malformed number '" + current_.text + "'");
+      fail(current_, concat({"number out of range: ", excerpt(current_.text)}));
+    if (error != std::errc() || end != last)
+      fail(current_, concat({"malformed number '", excerpt(current_.text), "'"}));
   }
 
-  void step() {
-    if (text_[pos_] == '\n') {
-      ++line_;
-      column_ = 1;
-    } else {
-      ++column_;
-    }
-    ++pos_;
-  }
+  // Longer words and numbers are refused rather than held.
+  static constexpr std::size_t kMaxTokenLength = 1000;
 
-  const std::string& text_;
-  const std::string& source_;
-  std::size_t pos_ = 0, line_ = 1, column_ = 1;
+  CharSource& in_;
   Token current_;
 };
 
 class WktParser {
  public:
-  WktParser(const std::string& text, const std::string& source) : lexer_(text, source) {}
+  explicit WktParser(CharSource& in) : lexer_(in) {}
 
-  std::vector<ShapeData> parseAll() {
-    std::vector<ShapeData> shapeDataList;
+  void parseAll(const ShapeDataSink& sink) {
+    if (lexer_.peek().kind == Token::End) lexer_.fail(lexer_.peek(), "empty input (no shapes)");
     while (lexer_.peek().kind != Token::End) {
-      shapeDataList.push_back(parseGeometry());
+      sink(parseGeometry());
       while (lexer_.peek().kind == Token::Separator) lexer_.take();
     }
-    return shapeDataList;
   }
 
  private:
   ShapeData parseGeometry() {
     const Token keyword = lexer_.take();
     if (keyword.kind != Token::Word)
-      lexer_.fail(keyword, "expected POLYGON, MULTIPOLYGON or LINESTRING, found '" + keyword.text + "'");
+      lexer_.fail(keyword, concat({"expected POLYGON, MULTIPOLYGON or LINESTRING, found '",
+                                   excerpt(keyword.text), "'"}));
     rejectExtraDimensions();
     ShapeData shapeData;
     if (keyword.text == "POLYGON") {
@@ -125,8 +120,8 @@ class WktParser {
       shapeData.closed = shapeData.points.size() >= 3 && shapeData.points.front() == shapeData.points.back();
       if (shapeData.closed) shapeData.points.pop_back();
     } else {
-      lexer_.fail(keyword,
-                  "unsupported geometry " + keyword.text + " (expected POLYGON, MULTIPOLYGON or LINESTRING)");
+      lexer_.fail(keyword, concat({"unsupported geometry ", excerpt(keyword.text),
+                                   " (expected POLYGON, MULTIPOLYGON or LINESTRING)"}));
     }
     return shapeData;
   }
@@ -146,9 +141,9 @@ class WktParser {
   void expect(Token::Kind kind, const char* what) {
     const Token t = lexer_.take();
     if (t.kind != kind)
-      lexer_.fail(t,
-                  std::string("expected ") + what +
-                      (t.kind == Token::End ? ", found the end of the input" : ", found '" + t.text + "'"));
+      lexer_.fail(
+          t, concat({"expected ", what, t.kind == Token::End ? ", found the end of the input" : ", found '",
+                     t.kind == Token::End ? "" : excerpt(t.text), t.kind == Token::End ? "" : "'"}));
   }
 
   // '(' item {',' item} ')'
@@ -167,8 +162,8 @@ class WktParser {
   double parseNumber() {
     const Token t = lexer_.take();
     if (t.kind != Token::Number)
-      lexer_.fail(t,
-                  "expected a number" + (t.kind == Token::End ? std::string() : ", found '" + t.text + "'"));
+      lexer_.fail(t, t.kind == Token::End ? std::string("expected a number")
+                                          : concat({"expected a number, found '", excerpt(t.text), "'"}));
     return t.value;
   }
 
@@ -203,8 +198,6 @@ class WktParser {
 
 }  // namespace
 
-std::vector<ShapeData> parseWktShapes(const std::string& text, const std::string& source) {
-  return WktParser(text, source).parseAll();
-}
+void readWktShapes(CharSource& in, const ShapeDataSink& sink) { WktParser(in).parseAll(sink); }
 
 }  // namespace cntr

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "text.h"
+
 class sgException;
 
 namespace cntr {
@@ -51,8 +53,5 @@ std::string describeLibraryError(const sgException& error);
 /// Describes the exception being handled (library, tool or standard), for per-shape reports.
 /// Must be called inside a catch block.
 std::string describeCurrentException();
-
-/// The 1-based line and column of the byte at `offset` in `text` (columns count bytes).
-void locateOffset(const std::string& text, std::size_t offset, std::size_t& line, std::size_t& column);
 
 }  // namespace cntr

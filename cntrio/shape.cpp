@@ -1,5 +1,6 @@
 #include "shape.h"
 
+#include <cmath>
 #include <exception>
 
 #include "errors.h"
@@ -20,7 +21,16 @@ const char* nameKind(ShapeKind kind) {
   return "unknown";
 }
 
-std::string Shape::title() const { return "'" + name + "' (" + source + " #" + std::to_string(index) + ")"; }
+std::string Shape::title() const {
+  return concat({"'", name, "' (", source, " #", std::to_string(index), ")"});
+}
+
+Ring collectPositions(const std::vector<sgEdgelet>& edgelets) {
+  Ring points;
+  points.reserve(edgelets.size());
+  for (const sgEdgelet& e : edgelets) points.push_back(e.position());
+  return points;
+}
 
 namespace {
 
@@ -69,6 +79,64 @@ Shape::Object makeEmptyObject(ShapeKind kind) {
   return sgPtrHandle<sgContour>();
 }
 
+std::string nameByPosition(std::size_t index) {
+  std::string name = "#";
+  name += std::to_string(index);
+  return name;
+}
+
+// Makes the library refuse now what measure would refuse later (an outline of too few
+// vertices, an empty set), with the library's own error: the first measure each kind needs.
+void probeMeasurable(const Shape::Object& object) {
+  switch (object.index()) {
+    case 0:
+      (void)std::get<0>(object)->meanPosition();
+      break;
+    case 1:
+      (void)std::get<1>(object)->area(true);
+      break;
+    case 2:
+      (void)std::get<2>(object)->area(true);
+      (void)std::get<2>(object)->centerOfMass(true);
+      break;
+    case 3:
+      (void)std::get<3>(object)->area(true);
+      break;
+  }
+}
+
+// Where the first coordinate that is not finite sits, or "" when all are.
+std::string findNonFinite(const Ring& ring, const char* what) {
+  for (std::size_t i = 0; i < ring.size(); ++i)
+    if (!std::isfinite(ring[i].x()) || !std::isfinite(ring[i].y()))
+      return concat({"coordinate not finite: vertex ", std::to_string(i + 1), " of ", what, " is (",
+                     formatNumber(ring[i].x()), ", ", formatNumber(ring[i].y()), ")"});
+  return {};
+}
+
+std::string findNonFinite(const RegionRings& rings, const char* outer) {
+  std::string problem = findNonFinite(rings.outer, outer);
+  for (std::size_t i = 0; problem.empty() && i < rings.holes.size(); ++i)
+    problem = findNonFinite(rings.holes[i], "a hole");
+  return problem;
+}
+
+std::string findNonFinite(const ShapeData& data) {
+  switch (data.kind) {
+    case ShapeKind::Contour:
+    case ShapeKind::Region:
+      return findNonFinite(RegionRings{data.points, data.holes}, "the outline");
+    case ShapeKind::RegionSet:
+      for (const RegionRings& region : data.regions)
+        if (std::string problem = findNonFinite(region, "a region's outline"); !problem.empty())
+          return problem;
+      return {};
+    case ShapeKind::Edgelets:
+      return findNonFinite(collectPositions(data.edgelets), "the edgelet chain");
+  }
+  return {};
+}
+
 RegionRings describeRegion(const sgRegion& region) {
   RegionRings rings{region.points(), {}};
   for (const sgPtrHandle_const<sgRegion>& hole : region.holes()) rings.holes.push_back(hole->points());
@@ -81,10 +149,13 @@ Shape buildShape(const ShapeData& shapeData, const std::string& source, std::siz
   Shape shape;
   shape.source = source;
   shape.index = index;
-  shape.name = shapeData.name.empty() ? "#" + std::to_string(index) : shapeData.name;
+  shape.name = shapeData.name.empty() ? nameByPosition(index) : shapeData.name;
   shape.object = makeEmptyObject(shapeData.kind);
+  shape.buildError = findNonFinite(shapeData);
+  if (!shape.buildError.empty()) return shape;
   try {
     shape.object = buildObject(shapeData);
+    probeMeasurable(shape.object);
   } catch (...) {
     shape.buildError = describeCurrentException();
   }
@@ -95,8 +166,21 @@ Shape wrapLoadedShape(Shape::Object object, const std::string& source, std::size
   Shape shape;
   shape.source = source;
   shape.index = index;
-  shape.name = "#" + std::to_string(index);
+  shape.name = nameByPosition(index);
   shape.object = std::move(object);
+  try {
+    // A record is not checked as the constructors check (holes crossing the outline load
+    // unrefused): building the same shape anew makes the library refuse what it would refuse
+    // in a text form. The loaded object is kept, with what the text forms cannot carry.
+    const ShapeData data = describeShape(shape);
+    shape.buildError = findNonFinite(data);
+    if (shape.buildError.empty()) {
+      (void)buildObject(data);
+      probeMeasurable(shape.object);
+    }
+  } catch (...) {
+    shape.buildError = describeCurrentException();
+  }
   return shape;
 }
 

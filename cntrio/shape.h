@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -42,6 +43,12 @@ struct ShapeData {
   std::vector<sgEdgelet> edgelets;
 };
 
+/// Receives the shapes a reader reads, one at a time.
+using ShapeDataSink = std::function<void(ShapeData&&)>;
+
+/// The positions of an edgelet chain, as an outline.
+Ring collectPositions(const std::vector<sgEdgelet>& edgelets);
+
 /// One named shape of a batch, held as the library object it stands for.
 struct Shape {
   using Object = std::variant<sgPtrHandle<sgContour>, sgPtrHandle<sgRegion>, sgPtrHandle<sgRegionSet>,
@@ -60,11 +67,13 @@ struct Shape {
   std::string title() const;
 };
 
-/// The library object for the shapeData, named `shapeData.name` or else "#index". A library error while
-/// building (holes crossing the outline, say) is kept in `buildError`.
+/// The library object for the shapeData, named `shapeData.name` or else "#index". What the
+/// library refuses, while building (holes crossing the outline, say) or when measuring (too few
+/// vertices), is kept in `buildError`, as is a coordinate that is not finite: every command
+/// refuses such a shape alike.
 Shape buildShape(const ShapeData& shapeData, const std::string& source, std::size_t index);
 
-/// A shape read from an archive, named by its position.
+/// A shape read from an archive, named by its position, checked as buildShape checks.
 Shape wrapLoadedShape(Shape::Object object, const std::string& source, std::size_t index);
 
 /// The plain-data form of a built shape (inverse of buildShape, up to holes of holes).

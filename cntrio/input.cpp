@@ -5,12 +5,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <sstream>
 
-#include "archive_io.h"
+#include "char_source.h"
 #include "errors.h"
 #include "json_io.h"
 #include "wkt_io.h"
@@ -23,6 +20,7 @@ Format guessFormatFromPath(const std::string& path) {
   std::string extension = path.substr(dot + 1);
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (extension == "json") return Format::Json;
+  if (extension == "geojson") return Format::GeoJson;
   if (extension == "wkt") return Format::Wkt;
   if (extension == "arc") return Format::Archive;
   return Format::Auto;
@@ -30,56 +28,39 @@ Format guessFormatFromPath(const std::string& path) {
 
 namespace {
 
-std::string nameSource(const std::string& path) { return path == "-" ? "<stdin>" : path; }
-
-std::string readWholeFile(const std::string& path) {
-  if (path == "-") {
-    std::ostringstream text;
-    text << std::cin.rdbuf();
-    return text.str();
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw InputError(path, 0, 0, std::string("cannot open: ") + std::strerror(errno));
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw InputError(path, 0, 0, "read error");
-  return text;
-}
-
 // Text forms start (after white space) with a bracket or a keyword; anything else is taken
 // for an archive, whose reader refuses what it does not recognise.
-Format sniffFormat(const std::string& bytes) {
-  for (const char c : bytes) {
-    if (std::isspace(static_cast<unsigned char>(c))) continue;
-    if (c == '{' || c == '[') return Format::Json;
-    if (std::isalpha(static_cast<unsigned char>(c))) return Format::Wkt;
-    break;
+Format sniffFormat(CharSource& in) {
+  const int first = in.peek();
+  if (first < 0 || !std::isspace(first)) {
+    if (first == '{' || first == '[') return Format::Json;
+    return first >= 0 && std::isalpha(first) ? Format::Wkt : Format::Archive;
   }
-  return Format::Archive;
+  const int c = in.skipSpace();
+  if (c == '{' || c == '[') return Format::Json;
+  return Format::Wkt;
 }
 
-std::vector<Shape> buildShapes(const std::vector<ShapeData>& shapeDataList, const std::string& source) {
-  std::vector<Shape> shapes;
-  shapes.reserve(shapeDataList.size());
-  for (std::size_t i = 0; i < shapeDataList.size(); ++i)
-    shapes.push_back(buildShape(shapeDataList[i], source, i + 1));
-  return shapes;
-}
-
-std::vector<Shape> readShapeFile(const std::string& path, Format format) {
-  const std::string source = nameSource(path);
-  std::string bytes = readWholeFile(path);
+void readShapeFile(const std::string& path, Format format, const ShapeSink& sink) {
+  CharSource in(path);
   if (format == Format::Auto) format = guessFormatFromPath(path);
-  if (format == Format::Auto) format = sniffFormat(bytes);
-  switch (format) {
-    case Format::Json:
-      return buildShapes(parseJsonShapes(bytes, source), source);
-    case Format::Wkt:
-      return buildShapes(parseWktShapes(bytes, source), source);
-    case Format::Archive:
-    case Format::Auto:
-      break;
-  }
-  return parseArchiveShapes(std::vector<unsigned char>(bytes.begin(), bytes.end()), source);
+  if (format == Format::Auto) format = sniffFormat(in);
+  if (format != Format::Archive && in.skipSpace() < 0)
+    throw InputError(in.source(), 0, 0, "empty input (no shapes)");
+  if (format == Format::Archive) return readArchiveShapes(in, sink);
+  std::size_t index = 0;
+  const ShapeDataSink build = [&](ShapeData&& data) { sink(buildShape(data, in.source(), ++index)); };
+  if (format == Format::Wkt)
+    readWktShapes(in, build);
+  else
+    readJsonShapes(in, build);
+}
+
+std::string readSmallFile(const std::string& path) {
+  CharSource in(path);
+  std::string text;
+  for (int c = in.get(); c >= 0; c = in.get()) text += static_cast<char>(c);
+  return text;
 }
 
 // Reads one number from `text` at `pos` (after skipping blanks and one comma); false when none.
@@ -111,17 +92,12 @@ bool parsePair(const std::string& text, std::size_t& pos, sgVector<2>& point) {
 
 }  // namespace
 
-std::vector<Shape> readShapes(const std::vector<std::string>& paths, Format format) {
-  std::vector<Shape> shapes;
-  for (const std::string& path : paths) {
-    std::vector<Shape> more = readShapeFile(path, format);
-    shapes.insert(shapes.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-  }
-  return shapes;
+void readShapes(const std::vector<std::string>& paths, Format format, const ShapeSink& sink) {
+  for (const std::string& path : paths) readShapeFile(path, format, sink);
 }
 
 std::vector<sgVector<2>> readPointFile(const std::string& path) {
-  std::istringstream lines(readWholeFile(path));
+  std::istringstream lines(readSmallFile(path));
   std::vector<sgVector<2>> points;
   std::string line;
   for (std::size_t number = 1; std::getline(lines, line); ++number) {
@@ -131,7 +107,8 @@ std::vector<sgVector<2>> readPointFile(const std::string& path) {
     std::size_t pos = 0;
     sgVector<2> point;
     if (!parsePair(line, pos, point))
-      throw InputError(nameSource(path), number, pos + 1, "expected a point \"x y\" or \"x, y\"");
+      throw InputError(path == "-" ? "<stdin>" : path, number, pos + 1,
+                       "expected a point \"x y\" or \"x, y\"");
     points.push_back(point);
   }
   return points;
@@ -140,7 +117,7 @@ std::vector<sgVector<2>> readPointFile(const std::string& path) {
 sgVector<2> parsePointArgument(const std::string& text) {
   std::size_t pos = 0;
   sgVector<2> point;
-  if (!parsePair(text, pos, point)) throw UsageError("not a point \"x,y\": '" + text + "'");
+  if (!parsePair(text, pos, point)) throw UsageError(concat({"not a point \"x,y\": '", excerpt(text), "'"}));
   return point;
 }
 

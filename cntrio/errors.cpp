@@ -17,8 +17,8 @@ InputError::InputError(std::string file, std::size_t line, std::size_t column, c
     : std::runtime_error(message), file_(std::move(file)), line_(line), column_(column) {}
 
 std::string InputError::describe() const {
-  if (line_ == 0) return file_ + ": " + what();
-  return file_ + ":" + std::to_string(line_) + ":" + std::to_string(column_) + ": " + what();
+  if (line_ == 0) return concat({file_, ": ", what()});
+  return concat({file_, ":", std::to_string(line_), ":", std::to_string(column_), ": ", what()});
 }
 
 namespace {
@@ -39,7 +39,8 @@ std::string describeLibraryError(const sgException& error) {
   std::snprintf(number, sizeof number, "0x%08lx", static_cast<unsigned long>(error.errorNumber()));
   // what() is the wide message in UTF-8; most library errors carry none.
   const std::string message = error.what();
-  return nameDynamicType(error) + " (error " + number + "): " + (message.empty() ? "(no message)" : message);
+  return concat(
+      {nameDynamicType(error), " (error ", number, "): ", message.empty() ? "(no message)" : message});
 }
 
 std::string describeCurrentException() {
@@ -52,21 +53,7 @@ std::string describeCurrentException() {
   } catch (const std::bad_alloc&) {
     return "out of memory";
   } catch (const std::exception& e) {
-    return std::string("unexpected error: ") + e.what();
-  }
-}
-
-void locateOffset(const std::string& text, std::size_t offset, std::size_t& line, std::size_t& column) {
-  line = 1;
-  column = 1;
-  const std::size_t end = offset < text.size() ? offset : text.size();
-  for (std::size_t i = 0; i < end; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
+    return concat({"unexpected error: ", e.what()});
   }
 }
 
