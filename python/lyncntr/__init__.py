@@ -16,17 +16,21 @@ from ._lyncntr import (
     EmptyContour,
     EmptyRegionSet,
     Error,
+    FileError,
     Region,
     RegionCannotBeSetOpen,
     RegionSet,
     _load_archive,
     _measure,
+    read,
     regularize_all,
+    write,
 )
 
 __all__ = [
     "ArchiveError", "BadParams", "BadPointer", "Contour", "EmptyContour", "EmptyRegionSet",
-    "Error", "Region", "RegionCannotBeSetOpen", "RegionSet", "measure", "regularize_all",
+    "Error", "FileError", "Region", "RegionCannotBeSetOpen", "RegionSet", "measure", "read",
+    "regularize_all", "write",
 ]
 
 

@@ -1,7 +1,7 @@
 # Type hints of lyncntr. Coordinates are float64 in the caller's units (pixels for OpenCV
 # outlines); angles are radians counter-clockwise from the x axis with y up, which turns
 # clockwise on screen in image coordinates (y down). Areas are unsigned, in units squared.
-from typing import Any, Iterable, Sequence, Tuple, Union
+from typing import Optional, Any, Iterable, Sequence, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -21,6 +21,8 @@ class BadParams(Error, ValueError): ...
 class RegionCannotBeSetOpen(Error): ...
 class BadPointer(Error): ...
 class ArchiveError(Error): ...
+class FileError(Error):
+    """A file that cannot be read or written; the message names the file (and line, column)."""
 
 class Contour:
     """An open or closed polyline; edge k joins vertex k-1 to k (edge 0 closes the loop)."""
@@ -100,3 +102,10 @@ def measure(items: Sequence[Item], threads: int = 0) -> Any:
     """Columns vertices, length, area, cx, cy, ixx, ixy, iyy, x, y, width, height: a pandas
     DataFrame when pandas is importable, else a dict of float64 arrays. GIL released."""
 def regularize_all(items: Sequence[Item], outer_hull: bool = False, threads: int = 0) -> list[Region]: ...
+
+def read(path: str, format: Optional[str] = None) -> list[Union[Contour, Region, RegionSet]]:
+    """The shapes of a file in the cntr tool's forms: 'json', 'geojson', 'wkt' or 'archive'
+    (default: by extension, else content). Edgelet chains come back as regions. FileError."""
+def write(path: str, shapes: Sequence[Union[Contour, Region, RegionSet]], format: Optional[str] = None,
+          names: Optional[Sequence[str]] = None) -> None:
+    """Writes the shapes whole or not at all (format by argument, else extension, else JSON)."""

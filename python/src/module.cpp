@@ -2,6 +2,7 @@
 
 #include "batch.h"
 #include "errors.h"
+#include "files.h"
 #include "pickle.h"
 #include "shapes.h"
 
@@ -13,4 +14,5 @@ PYBIND11_MODULE(_lyncntr, m) {
   lyncntr_py::bindRegionSet(m);
   lyncntr_py::bindPickle(m);
   lyncntr_py::bindBatch(m);
+  lyncntr_py::bindFiles(m);
 }

@@ -101,3 +101,26 @@ def test_queries_release_the_gil_while_another_thread_runs_python():
     # With the GIL held for the call this thread could not run between the worker's entering the
     # call (at most a few switch intervals after `start`) and its return.
     assert any(window["start"] + margin < x < window["end"] - margin for x in ticks)
+
+
+@pytest.mark.parametrize("form", ["json", "geojson", "wkt", "archive"])
+def test_files_round_trip_through_the_tools_forms(tmp_path, form):
+    shapes = lyncntr.read("examples/data/shapes.json")
+    closed = [s for s in shapes if isinstance(s, (lyncntr.Region, lyncntr.RegionSet))]
+    path = tmp_path / f"shapes.{form}"
+    lyncntr.write(str(path), closed, format=form)
+    again = lyncntr.read(str(path))
+    assert [type(s) for s in again] == [type(s) for s in closed]
+    for before, after in zip(closed, again):
+        assert after.area() == pytest.approx(before.area(), rel=1e-12)
+
+
+def test_file_errors_name_the_file_and_position(tmp_path):
+    bad = tmp_path / "bad.json"
+    bad.write_text('{"shapes": [}')
+    with pytest.raises(lyncntr.FileError, match=r"bad\.json:1:"):
+        lyncntr.read(str(bad))
+    with pytest.raises(lyncntr.FileError, match="missing"):
+        lyncntr.read(str(tmp_path / "missing.wkt"))
+    with pytest.raises(ValueError, match="unknown format"):
+        lyncntr.read(str(bad), format="svg")
