@@ -148,6 +148,22 @@ long plainInsideCount(const ProbeRegion& r, const V& p, bool twoWay) {
   return twoWay ? std::min(forward, count(-*u)) : forward;
 }
 
+/// Every ordered pair, the first strictly farthest one kept.
+sgCircle plainDiameterCircle(const Points& points) {
+  sgCircle circle(points.front(), 0.0);
+  double farthest = 0.0;
+  for (const V& a : points) {
+    for (const V& b : points) {
+      const double d = a.distance(b);
+      if (d > farthest) {
+        farthest = d;
+        circle = sgCircle((a + b) * 0.5, d * 0.5);
+      }
+    }
+  }
+  return circle;
+}
+
 /// The regularization's start-edge search and outline trace on the plain queries; empty when
 /// no start edge qualifies or the walk repeats a state without returning.
 std::optional<Points> plainRegularize(const ProbeRegion& r) {
@@ -691,6 +707,52 @@ TEST(AcceleratedQueries, ProbeDirectionsMatchThePlainSearchOnDegenerateOutlines)
   // Both outcomes occur, so neither branch went untested.
   EXPECT_GT(onVertex, 50);
   EXPECT_LT(onVertex, 2000);
+}
+
+/// Outlines full of farthest-pair ties: regular polygons (all opposite pairs at the same distance
+/// up to rounding), squares of integer points with repeats, and random outlines with repeated
+/// points and, now and then, a NaN vertex.
+Points tiedOutline(Rng& rng, int n) {
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * std::numbers::pi), offset(-1e3, 1e3);
+  switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
+    case 0: {
+      Points regular;
+      for (int i = 0; i < n; ++i)
+        regular.emplace_back(std::cos(2.0 * std::numbers::pi * i / n),
+                             std::sin(2.0 * std::numbers::pi * i / n));
+      const double scale = std::exp(std::uniform_real_distribution<double>(-5.0, 10.0)(rng));
+      return placed(regular, angle(rng), scale, V(offset(rng), offset(rng)));
+    }
+    case 1: {
+      const int side = std::uniform_int_distribution<int>(1, 6)(rng);
+      Points square;
+      while (static_cast<int>(square.size()) < n)
+        square.emplace_back(std::uniform_int_distribution<int>(0, side)(rng),
+                            std::uniform_int_distribution<int>(0, side)(rng));
+      return square;
+    }
+    default: {
+      Points points = randomOutline(rng, n);
+      for (int i = 0; i < n / 10; ++i)
+        points.push_back(points[std::uniform_int_distribution<std::size_t>(0, points.size() - 1)(rng)]);
+      if (n % 7 == 0) points[points.size() / 2] = V(std::numeric_limits<double>::quiet_NaN(), 1.0);
+      std::shuffle(points.begin(), points.end(), rng);
+      return points;
+    }
+  }
+}
+
+TEST(AcceleratedQueries, ExactDiameterCircleMatchesThePairwiseScan) {
+  Rng rng(271828u);
+  for (int trial = 0; trial < 400; ++trial) {
+    const Points points = tiedOutline(rng, randomSize(rng, 1200));
+    const sgCircle found = sgContour(points).encloseCircle(sgContourDefs::eExact);
+    const sgCircle expected = plainDiameterCircle(points);
+    EXPECT_TRUE(sameDouble(found.center().x(), expected.center().x()) &&
+                sameDouble(found.center().y(), expected.center().y()) &&
+                sameDouble(found.radius(), expected.radius()))
+        << "trial " << trial << ", " << points.size() << " points";
+  }
 }
 
 TEST(AcceleratedQueries, RegularizationMatchesThePlainTrace) {
