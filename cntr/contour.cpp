@@ -80,6 +80,9 @@ sgContour& sgContour::operator=(const sgContour& other) {
   edgeScanned_ = other.edgeScanned_;
   edgeGridValid_ = other.edgeGridValid_;
   edgeGrid_ = other.edgeGrid_;  // immutable, so shared rather than copied
+  pointQueried_ = other.pointQueried_;
+  edgeTreeValid_ = other.edgeTreeValid_;
+  edgeTree_ = other.edgeTree_;  // immutable, so shared rather than copied
   medianFeatureSizeValid_ = other.medianFeatureSizeValid_;
   medianFeatureSizeCache_ = other.medianFeatureSizeCache_;
   copyOwnedCache(vertexGridCache_, other.vertexGridCache_);
@@ -204,6 +207,9 @@ void sgContour::cleanCacheInfo() {
   edgeScanned_ = false;
   edgeGridValid_ = false;
   edgeGrid_.reset();
+  pointQueried_ = false;
+  edgeTreeValid_ = false;
+  edgeTree_.reset();
   medianFeatureSizeValid_ = false;
 }
 

@@ -14,6 +14,7 @@
 class sgRegion;
 namespace sgcntr {
 class EdgeGrid;
+class EdgeTree;
 struct Crossing;
 }  // namespace sgcntr
 
@@ -181,6 +182,13 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   std::size_t crossingCount(const sgLineSeg& seg, bool endPoints) const;
   /// The edge grid, or null while a linear scan is cheaper (see edgeGrid_).
   const sgcntr::EdgeGrid* edgeIndex() const;
+  /// The edge tree of the point queries, or null while a linear scan is cheaper (see edgeTree_).
+  const sgcntr::EdgeTree* pointIndex() const;
+  /// The indices of the vertices edge k runs from and to.
+  std::pair<std::size_t, std::size_t> edgeEnds(int k) const;
+  /// Whether the parity of the crossings of a ray from the point can be read from the edge tree:
+  /// false (and `odd` untouched) when there is no tree yet or the point lies near an edge.
+  bool insideParity(const sgVector<2>& point, bool& odd) const;
 
   unsigned long label_ = 0;
   bool closed_ = true;
@@ -215,6 +223,11 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable bool edgeScanned_ = false;
   mutable bool edgeGridValid_ = false;
   mutable std::shared_ptr<const sgcntr::EdgeGrid> edgeGrid_;
+  // Bounding boxes over runs of consecutive edges for the nearest-point and inside queries, built
+  // on the second such query after a change, like the grid. Immutable once built, so copies share it.
+  mutable bool pointQueried_ = false;
+  mutable bool edgeTreeValid_ = false;
+  mutable std::shared_ptr<const sgcntr::EdgeTree> edgeTree_;
   mutable bool medianFeatureSizeValid_ = false;
   mutable double medianFeatureSizeCache_ = 0.0;
   mutable std::unique_ptr<VertexGrids> vertexGridCache_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <iterator>
 #include <limits>
 #include <numbers>
@@ -17,6 +18,7 @@
 
 #include "cntr/region.h"
 #include "edgesweep.h"
+#include "lynstd/orientation.h"
 #include "probedirection.h"
 
 using V = sgVector<2>;
@@ -299,6 +301,11 @@ void expectSamePoints(const Points& actual, const Points& expected) {
   expectSameCrossings(actual, {}, expected, {});
 }
 
+/// Equal as doubles bit for bit, NaN payloads aside: -0 differs from +0.
+bool sameDouble(double a, double b) {
+  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+}
+
 /// Segment queries of every kind against one contour, each compared with the plain scan.
 template <class C>
 void compareSegmentQueries(Rng& rng, const C& c, int count) {
@@ -571,6 +578,102 @@ TEST(AcceleratedQueries, InsideCountsMatchThePlainSortedGapSearch) {
   }
 }
 
+/// Even-odd parity with exact orientation signs (half-open rule along +x); empty on the outline.
+std::optional<bool> exactEvenOdd(const Points& outline, const V& p) {
+  bool odd = false;
+  for (std::size_t i = 0; i < outline.size(); ++i) {
+    const V& a = outline[i == 0 ? outline.size() - 1 : i - 1];
+    const V& b = outline[i];
+    const int side = sfOrientation(a, b, p);
+    if (side == 0 && std::min(a.x(), b.x()) <= p.x() && p.x() <= std::max(a.x(), b.x()) &&
+        std::min(a.y(), b.y()) <= p.y() && p.y() <= std::max(a.y(), b.y()))
+      return std::nullopt;
+    if ((a.y() > p.y()) != (b.y() > p.y()) && side == (b.y() > a.y() ? 1 : -1)) odd = !odd;
+  }
+  return odd;
+}
+
+TEST(AcceleratedQueries, InsideTestsMatchThePlainProbeOrTheExactParity) {
+  Rng rng(1618u);
+  int compared = 0, exceptions = 0;
+  for (int trial = 0; trial < 150; ++trial) {
+    const int n = randomSize(rng, 3000);
+    const ProbeRegion r(randomOutline(rng, n));
+    const sgRect box = r.encloseRect(sgXform<2>::I);
+    std::uniform_real_distribution<double> corner(0.0, 0.05);
+    for (int q = 0; q < 40; ++q) {
+      // Every fourth point near a corner of the bounding rectangle, where the plain probe ray,
+      // 2 x the approximate radius long, may end inside the outline.
+      V p = randomPoint(rng, r.points());
+      if (q % 4 == 3)
+        p = V(q % 8 == 3 ? box.x() + corner(rng) * box.width() : box.x() + (1 - corner(rng)) * box.width(),
+              q % 16 < 8 ? box.y() + corner(rng) * box.height() : box.y() + (1 - corner(rng)) * box.height());
+      const bool plain = plainInsideCount(r, p, false) % 2 == 1;
+      const bool found = r.inside(p, false);
+      ++compared;
+      if (found == plain) continue;
+      // Only the plain probe may miscount, never the indexed parity, and only away from the outline.
+      const std::optional<bool> exact = exactEvenOdd(r.points(), p);
+      ASSERT_TRUE(exact.has_value()) << "trial " << trial;
+      EXPECT_EQ(found, *exact) << "trial " << trial;
+      ++exceptions;
+    }
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+  std::cout << "inside: " << exceptions << " of " << compared << " points differ from the plain probe, "
+            << "all matching the exact even-odd parity\n";
+  EXPECT_LT(exceptions * 50, compared);
+}
+
+/// Nearest vertex and nearest point by the plain scans: ties to the lowest index, the earliest edge.
+long plainClosestVertex(const Points& points, const V& p) {
+  double best = std::numeric_limits<double>::infinity();
+  long index = 0;
+  for (std::size_t i = 0; i < points.size(); ++i)
+    if (p.distance(points[i]) < best) {
+      best = p.distance(points[i]);
+      index = static_cast<long>(i);
+    }
+  return index;
+}
+
+V plainClosestPoint(const sgContour& c, const V& p) {
+  const Points& v = c.points();
+  V result(0, 0);
+  double best = std::numeric_limits<double>::infinity();
+  const std::size_t n = v.size();
+  for (std::size_t i = c.isClosed() ? 0 : 1; i < n; ++i) {
+    const V a = v[c.isClosed() && i == 0 ? n - 1 : i - 1], b = v[i];
+    const sgLineSeg s(a, b);
+    const double d = s.distToPoint(p);
+    if (d < best) {
+      best = d;
+      const double dx = b.x() - a.x(), dy = b.y() - a.y();
+      const double t = dx * dx + dy * dy == 0.0
+                           ? 0.0
+                           : ((p.x() - a.x()) * dx + (p.y() - a.y()) * dy) / (dx * dx + dy * dy);
+      result = t <= 0.0 ? a : (t >= 1.0 ? b : s.line().proj(p).position());
+    }
+  }
+  return result;
+}
+
+TEST(AcceleratedQueries, NearestVertexAndPointMatchThePlainScans) {
+  Rng rng(141421u);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int n = randomSize(rng, 3000);
+    const sgContour c(randomOutline(rng, n), trial % 4 != 0);
+    for (int q = 0; q < 20; ++q) {
+      const V p = randomPoint(rng, c.points());
+      EXPECT_EQ(c.closestVertexIndex(p), plainClosestVertex(c.points(), p));
+      const V found = c.closestPoint(p, false), expected = plainClosestPoint(c, p);
+      EXPECT_TRUE(sameDouble(found.x(), expected.x()) && sameDouble(found.y(), expected.y()));
+      EXPECT_EQ(c.distToPoint(p, false), expected.distance(p));
+    }
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+}
+
 TEST(AcceleratedQueries, ProbeDirectionsMatchThePlainSortedGapSearchBitForBit) {
   Rng rng(4242u);
   for (int trial = 0; trial < 3000; ++trial) {
@@ -609,11 +712,6 @@ TEST(AcceleratedQueries, ProbeDirectionsAcrossTheFullTurnAndAtEqualAngles) {
     EXPECT_EQ(found->x(), expected->x());
     EXPECT_EQ(found->y(), expected->y());
   }
-}
-
-/// Equal as doubles bit for bit, NaN payloads aside: -0 differs from +0.
-bool sameDouble(double a, double b) {
-  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
 }
 
 /// Outlines about a point that the probe search's filters must get exactly right: exact angle ties
