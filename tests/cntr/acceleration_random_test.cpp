@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cntr/region.h"
+#include "cntr/regionst.h"
 #include "edgesweep.h"
 #include "lynstd/orientation.h"
 #include "probedirection.h"
@@ -851,6 +852,54 @@ TEST(AcceleratedQueries, ExactDiameterCircleMatchesThePairwiseScan) {
                 sameDouble(found.radius(), expected.radius()))
         << "trial " << trial << ", " << points.size() << " points";
   }
+}
+
+/// The set's self-intersection by the loop over every pair of outer boundaries; empty where that
+/// loop throws EmptyContour.
+std::optional<bool> plainSetSelfIntersecting(const std::vector<sgPtrHandle_const<sgRegion>>& regions) {
+  bool crossing = false;
+  for (const auto& r : regions) crossing = r->isSelfIntersecting() || crossing;
+  try {
+    for (std::size_t i = 0; i < regions.size(); ++i)
+      for (std::size_t j = i + 1; j < regions.size(); ++j)
+        if (!static_cast<const sgContour&>(*regions[i]).intersections(*regions[j]).empty()) return true;
+  } catch (const sgContourDefs::EmptyContour&) {
+    return std::nullopt;
+  }
+  return crossing;
+}
+
+TEST(AcceleratedQueries, SetSelfIntersectionMatchesTheLoopOverEveryPair) {
+  Rng rng(57721u);
+  std::uniform_int_distribution<int> offset(0, 60), kind(0, 19);
+  int crossing = 0, clear = 0, refused = 0;
+  for (int trial = 0; trial < 300; ++trial) {
+    // Small integer outlines on a small field: regions far apart, touching, nested and crossing;
+    // now and then one of a single vertex, which the loop refuses when it asks that region.
+    std::vector<sgPtrHandle_const<sgRegion>> regions;
+    const int count = std::uniform_int_distribution<int>(0, 30)(rng);
+    for (int k = 0; k < count; ++k) {
+      const int which = kind(rng), w = 1 + offset(rng) % 6, h = 1 + offset(rng) % 6;
+      Points outline = which == 0   ? Points{V(0, 0)}
+                       : which == 1 ? integerOutline(rng, 4)
+                                    : Points{V(0, 0), V(w, 0), V(w, h), V(0, h)};
+      const V shift(offset(rng), offset(rng));
+      for (V& v : outline) v = v + shift;
+      regions.emplace_back(new sgRegion(outline, sgContourDefs::eIgnore));
+    }
+    const std::optional<bool> expected = plainSetSelfIntersecting(regions);
+    const sgRegionSet set(regions);
+    if (!expected) {
+      EXPECT_THROW(set.isSelfIntersecting(), sgContourDefs::EmptyContour) << "trial " << trial;
+      ++refused;
+      continue;
+    }
+    EXPECT_EQ(set.isSelfIntersecting(), *expected) << "trial " << trial;
+    (*expected ? crossing : clear) += 1;
+  }
+  EXPECT_GT(crossing, 30);
+  EXPECT_GT(clear, 30);
+  EXPECT_GT(refused, 10);
 }
 
 TEST(AcceleratedQueries, RegularizationMatchesThePlainTrace) {
