@@ -12,6 +12,13 @@ using Points = std::vector<sgVector<2>>;
 /// A simple counter-clockwise polygon of n vertices: a star about the origin with random radii
 /// at increasing angles, simple by construction.
 Points starPolygon(int n);
+/// A simple counter-clockwise polygon of n vertices with short edges: a circle of radius 6000
+/// whose radii vary by about one vertex spacing.
+Points noisyCircle(int n);
+/// starPolygon (long edges, kind 0) or noisyCircle (short edges, kind 1).
+Points outline(int kind, int n);
+/// The name of an outline kind in benchmark names.
+const char* outlineName(int kind);
 /// The star polygon with some vertices exchanged with their next-but-one neighbour, so that the
 /// outline crosses itself in about n / 100 places.
 Points crossingPolygon(int n);

@@ -78,9 +78,6 @@ sgContour& sgContour::operator=(const sgContour& other) {
   segRects_ = other.segRects_;
   validLine_ = other.validLine_;
   edgeScanned_ = other.edgeScanned_;
-  edgeGridValid_ = other.edgeGridValid_;
-  edgeGrid_ = other.edgeGrid_;  // immutable, so shared rather than copied
-  pointQueried_ = other.pointQueried_;
   edgeTreeValid_ = other.edgeTreeValid_;
   edgeTree_ = other.edgeTree_;  // immutable, so shared rather than copied
   medianFeatureSizeValid_ = other.medianFeatureSizeValid_;
@@ -205,9 +202,6 @@ void sgContour::cleanCacheInfo() {
   linesValid_ = false;
   segRectsValid_ = false;
   edgeScanned_ = false;
-  edgeGridValid_ = false;
-  edgeGrid_.reset();
-  pointQueried_ = false;
   edgeTreeValid_ = false;
   edgeTree_.reset();
   medianFeatureSizeValid_ = false;

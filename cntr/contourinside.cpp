@@ -42,7 +42,7 @@ bool rayCrosses(const sgVector<2>& a, const sgVector<2>& b, const sgVector<2>& p
 
 bool sgContour::insideParity(const sgVector<2>& point, bool& odd) const {
   if (!std::isfinite(point.x()) || !std::isfinite(point.y())) return false;
-  const sgcntr::EdgeTree* tree = pointIndex();
+  const sgcntr::EdgeTree* tree = edgeIndex();
   if (!tree || tree->hasUnboxedEdges()) return false;
 
   // Beyond this distance from every edge no edge is within the probe ray's tolerance of the

@@ -79,19 +79,6 @@ void searchNearest(const sgcntr::EdgeTree& tree, const sgVector<2>& p, const Nea
 
 }  // namespace
 
-const sgcntr::EdgeTree* sgContour::pointIndex() const {
-  if (!edgeTreeValid_) {
-    // As for the segment queries: the first query after a change scans, the second builds.
-    if (!pointQueried_) {
-      pointQueried_ = true;
-      return nullptr;
-    }
-    edgeTree_ = sgcntr::EdgeTree::build(points_, isClosed());
-    edgeTreeValid_ = true;
-  }
-  return edgeTree_.get();
-}
-
 std::pair<std::size_t, std::size_t> sgContour::edgeEnds(int k) const {
   const auto edge = static_cast<std::size_t>(k);
   if (!isClosed()) return {edge, edge + 1};
@@ -142,7 +129,7 @@ double sgContour::medianFeatureSize() const {
 
 long sgContour::closestVertexIndex(const sgVector<2>& point) const {
   checkEmptyContour();
-  const sgcntr::EdgeTree* tree = isFinite(point) ? pointIndex() : nullptr;
+  const sgcntr::EdgeTree* tree = isFinite(point) ? edgeIndex() : nullptr;
   if (!tree) {
     double best = std::numeric_limits<double>::infinity();
     long index = 0;
@@ -168,7 +155,7 @@ long sgContour::closestVertexIndex(const sgVector<2>& point) const {
 sgVector<2> sgContour::closestPoint(const sgVector<2>& point, bool vertexOnly) const {
   checkEmptyContour();
   if (vertexOnly) return points_[static_cast<std::size_t>(closestVertexIndex(point))];
-  const sgcntr::EdgeTree* tree = isFinite(point) ? pointIndex() : nullptr;
+  const sgcntr::EdgeTree* tree = isFinite(point) ? edgeIndex() : nullptr;
   if (!tree) {
     sgVector<2> result(0.0, 0.0);
     double best = std::numeric_limits<double>::infinity();
