@@ -2,6 +2,7 @@
 // circle is cached in our contour, so ours is cold: each iteration builds a fresh contour from the
 // points (the copy is timed). The peer is OpenCV's smallest enclosing circle.
 #include <opencv2/imgproc.hpp>
+#include <string>
 
 #include "cntr/contour.h"
 #include "opencv_peer.h"
@@ -19,6 +20,9 @@ void oursDiameter(benchmark::State& state, int kind) {
 }
 
 void openCvEnclosingCircle(benchmark::State& state, int kind) {
+  // Quadratic on (nearly) cocircular points such as the noisy circle.
+  const bench::QuadraticBudget budget(state, std::string("exact diameter/cv ") + bench::outlineName(kind));
+  if (budget.skipped()) return;
   const std::vector<cv::Point2f> points = bench::toOpenCv(bench::outline(kind, bench::size(state)));
   for (auto _ : state) {
     cv::Point2f centre;

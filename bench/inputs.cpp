@@ -86,6 +86,19 @@ std::vector<sgLineSeg> chords(int count) {
   return segments;
 }
 
+std::vector<Points> disjointSquares(int count) {
+  constexpr double kSide = 400.0, kPitch = 600.0;
+  const int columns = static_cast<int>(std::ceil(std::sqrt(count)));
+  std::vector<Points> squares;
+  squares.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const double x = kPitch * (i % columns), y = kPitch * (i / columns);
+    squares.push_back({sgVector<2>(x, y), sgVector<2>(x + kSide, y), sgVector<2>(x + kSide, y + kSide),
+                       sgVector<2>(x, y + kSide)});
+  }
+  return squares;
+}
+
 std::vector<Points> overlappingSquares(int count) {
   constexpr double kSide = 400.0;
   // Squares cover the field about twice over on average: most overlap a few others.

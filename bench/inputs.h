@@ -26,6 +26,8 @@ Points crossingPolygon(int n);
 Points queryPoints(int count);
 /// `count` segments through the star polygons, each crossing the outline at least twice.
 std::vector<sgLineSeg> chords(int count);
+/// `count` axis-aligned squares in rows and columns, none touching another.
+std::vector<Points> disjointSquares(int count);
 /// `count` rotated squares scattered so densely that most overlap some others.
 std::vector<Points> overlappingSquares(int count);
 

@@ -154,54 +154,68 @@ class PairSearch {
   std::vector<Node> nodes_;
 };
 
-bool hasNaN(const sgVector<2>& p) { return std::isnan(p.x()) || std::isnan(p.y()); }
+double squaredDistance(const sgVector<2>& a, const sgVector<2>& b) {
+  const double dx = a.x() - b.x(), dy = a.y() - b.y();
+  return dx * dx + dy * dy;
+}
 
-/// The farthest point from `from` among `candidates`, offered to `best` as a pair.
-std::size_t farthestFrom(const Points& points, const std::vector<std::size_t>& candidates, std::size_t from,
-                         Best& best) {
+/// The farthest point from `from` (by squared distance, NaN points never chosen), offered to
+/// `best` as a pair.
+std::size_t farthestFrom(const Points& points, std::size_t from, Best& best) {
   std::size_t farthest = from;
-  double distance = -1.0;
-  for (const std::size_t i : candidates) {
-    const double d = points[from].distance(points[i]);
-    if (d > distance) {
-      distance = d;
+  double largest = 0.0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const double d = squaredDistance(points[from], points[i]);
+    if (d > largest) {
+      largest = d;
       farthest = i;
     }
   }
-  best.offer(from, farthest, distance);
+  best.offer(from, farthest, points[from].distance(points[farthest]));
   return farthest;
 }
 
 }  // namespace
 
 std::optional<FarthestPair> firstFarthestPair(const Points& points) {
-  // A point with a NaN coordinate is at a NaN distance from every other and never chosen.
-  std::vector<std::size_t> usable;
-  usable.reserve(points.size());
+  // A point with a NaN coordinate is at a NaN distance from every other and never chosen; the
+  // passes below leave it out by comparisons that NaN fails.
+  std::size_t first = points.size();
+  double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0;
   for (std::size_t i = 0; i < points.size(); ++i) {
     const sgVector<2>& p = points[i];
-    if (hasNaN(p)) continue;
+    if (std::isnan(p.x()) || std::isnan(p.y())) continue;
     if (!(std::fabs(p.x()) <= kLargestMagnitude && std::fabs(p.y()) <= kLargestMagnitude))
       return scanEveryPair(points);
-    usable.push_back(i);
+    if (first == points.size()) {
+      first = i;
+      x0 = x1 = p.x();
+      y0 = y1 = p.y();
+    }
+    x0 = std::min(x0, p.x());
+    y0 = std::min(y0, p.y());
+    x1 = std::max(x1, p.x());
+    y1 = std::max(y1, p.y());
   }
-  if (usable.size() < 2) return std::nullopt;
+  if (first == points.size()) return std::nullopt;
 
   Best best;
-  std::size_t from = usable.front();
-  for (int round = 0; round < kBoundRounds; ++round) from = farthestFrom(points, usable, from, best);
+  std::size_t from = first;
+  for (int round = 0; round < kBoundRounds; ++round) from = farthestFrom(points, from, best);
   if (!best.found) return std::nullopt;  // every usable point coincides with the first
   if (best.pair.distance < kSmallestExtent) return scanEveryPair(points);
 
-  const Box box = boxOf(points, usable.data(), usable.data() + usable.size());
-  const sgVector<2> centre((box.x0 + box.x1) * 0.5, (box.y0 + box.y1) * 0.5);
-  double radius = 0.0;
-  for (const std::size_t i : usable) radius = std::max(radius, centre.distance(points[i]));
-  // |p - q| <= |p - c| + |q - c| <= |p - c| + radius: a point for which this stays below the best
-  // distance cannot be in a farthest pair.
+  const sgVector<2> centre((x0 + x1) * 0.5, (y0 + y1) * 0.5);
+  double largest = 0.0;
+  for (const sgVector<2>& p : points) largest = std::fmax(largest, squaredDistance(centre, p));
+  const double radius = std::sqrt(largest) * kWiden;
+  // |p - q| <= |p - c| + |q - c| <= |p - c| + radius: a point nearer the centre than the best
+  // distance less the radius (both widened) cannot be in a farthest pair.
+  const double near = best.pair.distance / kWiden - radius;
+  const double nearSquared = near > 0.0 ? near * near / (kWiden * kWiden) : -1.0;
   std::vector<std::size_t> reaching;
-  for (const std::size_t i : usable)
-    if ((centre.distance(points[i]) + radius) * kWiden >= best.pair.distance) reaching.push_back(i);
+  for (std::size_t i = 0; i < points.size(); ++i)
+    if (squaredDistance(centre, points[i]) >= nearSquared) reaching.push_back(i);
   PairSearch(points, std::move(reaching)).run(best);
   return best.pair;
 }
