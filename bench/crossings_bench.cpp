@@ -56,7 +56,7 @@ const bool registered = [] {
   bench::registerPerOutline("segment crossings warm", "ours", oursCrossingsWarm, bench::atIndexSizes);
   bench::registerPerOutline("segment crossings warm", "bg::intersection", boostCrossings,
                             bench::atIndexSizes);
-  bench::registerPerOutline("segment crossings cold", "ours", oursCrossingsCold, bench::atIndexSizes);
+  bench::registerPerOutline("segment crossings cold", "ours", oursCrossingsCold, bench::atColdIndexSizes);
   bench::registerPerOutline("segment crossings cold", "bg::intersection", boostCrossings,
                             bench::atIndexSizes);
   return true;

@@ -68,7 +68,7 @@ const bool registered = [] {
   bench::registerPerOutline("point-in-region warm", "cv::pointPolygonTest", openCvInside,
                             bench::atIndexSizes);
   bench::registerPerOutline("point-in-region warm", "bg::within", boostInside, bench::atIndexSizes);
-  bench::registerPerOutline("point-in-region cold", "ours", oursInsideCold, bench::atIndexSizes);
+  bench::registerPerOutline("point-in-region cold", "ours", oursInsideCold, bench::atColdIndexSizes);
   bench::registerPerOutline("point-in-region cold", "cv::pointPolygonTest", openCvInside,
                             bench::atIndexSizes);
   return true;

@@ -29,6 +29,8 @@ void atIndexSizes(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(10)->Range(100, 1000000)->Unit(benchmark::kMicrosecond);
 }
 
+void atColdIndexSizes(benchmark::internal::Benchmark* b) { atIndexSizes(b->MinTime(2.0)); }
+
 void atSetSizes(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(10)->Range(100, 1000)->Unit(benchmark::kMicrosecond);
 }

@@ -18,6 +18,9 @@ inline int size(const benchmark::State& state) { return static_cast<int>(state.r
 void atEverySize(benchmark::internal::Benchmark* b);
 /// Vertex counts 10^2 to 10^6, for the queries that must grow slowly.
 void atIndexSizes(benchmark::internal::Benchmark* b);
+/// The same, for cold rows, each of whose iterations builds an index: run long enough that even
+/// the largest size is timed over several builds.
+void atColdIndexSizes(benchmark::internal::Benchmark* b);
 /// Region counts 10^2 and 10^3.
 void atSetSizes(benchmark::internal::Benchmark* b);
 
