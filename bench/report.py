@@ -30,7 +30,9 @@ def collect(report):
     {(operation, who, n): area} for benchmarks that report the area of their result."""
     table, labels, areas = {}, {}, {}
     for b in report["benchmarks"]:
-        operation, who, n = b["name"].rsplit("/", 2)
+        # Settings such as "/min_time:2.000" follow the size in the name.
+        parts = [part for part in b["name"].split("/") if ":" not in part or part.startswith(("cv::", "bg::"))]
+        operation, who, n = "/".join(parts[:-2]), parts[-2], parts[-1]
         cell = table.setdefault(operation, {}).setdefault(who, {})
         if b.get("error_occurred"):
             cell[int(n)] = b.get("error_message", "error")
