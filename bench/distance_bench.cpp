@@ -1,6 +1,7 @@
 // Nearest point of an outline (long edges: star; short ones: noisy circle) and its distance,
-// timed per query while cycling through 10^4 fixed points. Warm: two queries have built the
-// contour's edge index. The peer is GEOS's distance from a point to the polygon's boundary ring.
+// timed per query while cycling through 10^4 fixed points. Warm: queries before timing starts
+// have built the contour's edge index. The peer is GEOS's distance from a point to the polygon's boundary
+// ring.
 #include "cntr/contour.h"
 #include "geos_peer.h"
 #include "rows.h"
@@ -19,7 +20,7 @@ void oursDistanceWarm(benchmark::State& state, int kind) {
     benchmark::DoNotOptimize(contour.distToPoint(queries[next], false));
     next = (next + 1) % queries.size();
   }
-  state.SetLabel("warm: per query, after two queries built the edge index");
+  state.SetLabel("warm: per query, after a first query built the edge index");
 }
 
 void geosDistance(benchmark::State& state, int kind) {

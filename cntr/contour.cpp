@@ -77,7 +77,6 @@ sgContour& sgContour::operator=(const sgContour& other) {
   segRectsValid_ = other.segRectsValid_;
   segRects_ = other.segRects_;
   validLine_ = other.validLine_;
-  edgeScanned_ = other.edgeScanned_;
   edgeTreeValid_ = other.edgeTreeValid_;
   edgeTree_ = other.edgeTree_;  // immutable, so shared rather than copied
   medianFeatureSizeValid_ = other.medianFeatureSizeValid_;
@@ -206,7 +205,6 @@ void sgContour::cleanCacheInfo() {
   lineSegsValid_ = false;
   linesValid_ = false;
   segRectsValid_ = false;
-  edgeScanned_ = false;
   edgeTreeValid_ = false;
   edgeTree_.reset();
   medianFeatureSizeValid_ = false;

@@ -60,13 +60,9 @@ struct QueryBuffers {
 }  // namespace
 
 const sgcntr::EdgeTree* sgContour::edgeIndex() const {
+  // Built on first use: one linear pass over the vertices costs less than one query scanning
+  // every edge, so even a single query gains nothing by waiting.
   if (!edgeTreeValid_) {
-    // An index pays only when it is used again: the first query after a change scans the edges,
-    // the second one builds it.
-    if (!edgeScanned_) {
-      edgeScanned_ = true;
-      return nullptr;
-    }
     edgeTree_ = sgcntr::EdgeTree::build(points_, isClosed());
     edgeTreeValid_ = true;
   }

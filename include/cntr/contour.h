@@ -179,12 +179,12 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
                                             std::vector<int>* segmentIndices) const;
   /// How many crossings intersections(seg, endPoints) reports, without ordering or copying them.
   std::size_t crossingCount(const sgLineSeg& seg, bool endPoints) const;
-  /// The edge tree, or null while a linear scan is cheaper (see edgeTree_).
+  /// The edge tree, or null when a linear scan is cheaper (see edgeTree_).
   const sgcntr::EdgeTree* edgeIndex() const;
   /// The indices of the vertices edge k runs from and to.
   std::pair<std::size_t, std::size_t> edgeEnds(int k) const;
   /// Whether the parity of the crossings of a ray from the point can be read from the edge tree:
-  /// false (and `odd` untouched) when there is no tree yet or the point lies near an edge.
+  /// false (and `odd` untouched) when there is no tree or the point lies near an edge.
   bool insideParity(const sgVector<2>& point, bool& odd) const;
 
   unsigned long label_ = 0;
@@ -214,11 +214,9 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable bool segRectsValid_ = false;
   mutable std::vector<sgRect> segRects_;
   mutable std::vector<bool> validLine_;
-  // Bounding boxes over runs of consecutive edges, for candidateEdges and the point queries. It
-  // is built on the second such query after a change (a single query scans faster than it
-  // builds) and stays null when the edges are too few to pay for it. Immutable once built, so
+  // Bounding boxes over runs of consecutive edges, for candidateEdges and the point queries,
+  // built on first use; null when the edges are too few to pay for it. Immutable once built, so
   // copies share it.
-  mutable bool edgeScanned_ = false;
   mutable bool edgeTreeValid_ = false;
   mutable std::shared_ptr<const sgcntr::EdgeTree> edgeTree_;
   mutable bool medianFeatureSizeValid_ = false;
