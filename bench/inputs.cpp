@@ -34,6 +34,21 @@ Points starPolygon(int n) {
   return points;
 }
 
+Points noisyCircle(int n) {
+  std::mt19937_64 rng(5000003u + static_cast<unsigned>(n));
+  constexpr double kRadius = 0.5 * (kInnerRadius + kOuterRadius);
+  const double spacing = 2.0 * std::numbers::pi * kRadius / n;
+  std::uniform_real_distribution<double> radius(kRadius - spacing, kRadius + spacing);
+  Points points;
+  points.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) points.push_back(polar(radius(rng), angleOf(i, n)));
+  return points;
+}
+
+Points outline(int kind, int n) { return kind == 0 ? starPolygon(n) : noisyCircle(n); }
+
+const char* outlineName(int kind) { return kind == 0 ? "star" : "noisy circle"; }
+
 Points crossingPolygon(int n) {
   Points points = starPolygon(n);
   // Vertices a, b, c, d in angle order, with a and d on the inner rim and b and c on the outer
@@ -69,6 +84,19 @@ std::vector<sgLineSeg> chords(int count) {
     segments.emplace_back(polar(1.25 * kOuterRadius, a), polar(1.25 * kOuterRadius, a + std::numbers::pi));
   }
   return segments;
+}
+
+std::vector<Points> disjointSquares(int count) {
+  constexpr double kSide = 400.0, kPitch = 600.0;
+  const int columns = static_cast<int>(std::ceil(std::sqrt(count)));
+  std::vector<Points> squares;
+  squares.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const double x = kPitch * (i % columns), y = kPitch * (i / columns);
+    squares.push_back({sgVector<2>(x, y), sgVector<2>(x + kSide, y), sgVector<2>(x + kSide, y + kSide),
+                       sgVector<2>(x, y + kSide)});
+  }
+  return squares;
 }
 
 std::vector<Points> overlappingSquares(int count) {

@@ -30,7 +30,9 @@ def collect(report):
     {(operation, who, n): area} for benchmarks that report the area of their result."""
     table, labels, areas = {}, {}, {}
     for b in report["benchmarks"]:
-        operation, who, n = b["name"].rsplit("/", 2)
+        # Settings such as "/min_time:2.000" follow the size in the name.
+        parts = [part for part in b["name"].split("/") if ":" not in part or part.startswith(("cv::", "bg::"))]
+        operation, who, n = "/".join(parts[:-2]), parts[-2], parts[-1]
         cell = table.setdefault(operation, {}).setdefault(who, {})
         if b.get("error_occurred"):
             cell[int(n)] = b.get("error_message", "error")
@@ -89,22 +91,81 @@ def area_differences(areas):
     return notes
 
 
+# The targets, as same-run figures: (operation prefix, peer or None for ours alone, sizes or None
+# for every size, limit). With a peer the limit bounds ours / peer; without one it bounds our
+# time per vertex, in seconds.
+TARGETS = [
+    ("edge index build", None, (100000, 1000000), 150e-9),
+    ("point-in-region warm", "cv::pointPolygonTest", (1000,), 0.5),
+    ("point-in-region warm", "cv::pointPolygonTest", (100000,), 0.05),
+    ("point-in-region cold", "cv::pointPolygonTest", (100000,), 10.0),
+    ("nearest point warm", "GEOSDistance", (100000,), 0.1),
+    ("segment crossings warm", "bg::intersection", (100000,), 0.1),
+    ("exact diameter", "cv::minEnclosingCircle", (100000, 1000000), 2.0),
+    ("measure disjoint squares", "GEOSUnaryUnion", (10000,), 1.0),
+    ("moments", "cv::moments", None, 1.5),
+]
+# Warm queries must grow at most like this from 10^4 to 10^6 vertices (logarithmic, with a margin
+# for cache effects).
+WARM_GROWTH = (10000, 1000000, 0.35)
+
+
+def target_for(operation, peer, n):
+    for prefix, who, sizes, limit in TARGETS:
+        if operation.startswith(prefix) and who == peer and (sizes is None or n in sizes):
+            return limit
+    return None
+
+
+def verdict(value, limit, unit=""):
+    if limit is None:
+        return "–"
+    if isinstance(value, str):
+        return f"≤ {limit:g}{unit}: not measured"
+    if value <= limit:
+        return f"≤ {limit:g}{unit}: met"
+    return f"≤ {limit:g}{unit}: **missed** ({value / limit:.3g} x the limit)"
+
+
 def render(table, labels, areas):
-    lines = ["| operation | n | ours | peer | ours / peer | growth of ours |",
-             "|---|---:|---:|---:|---:|---:|"]
+    lines = ["| operation | n | ours | peer | ours / peer | growth of ours | target |",
+             "|---|---:|---:|---:|---:|---:|---|"]
     for operation, results in table.items():
         ours = results.get("ours", {})
         exponents = growth_exponents(ours)
-        for peer, times in results.items():
-            if peer == "ours":
-                continue
+        peers = [peer for peer in results if peer != "ours"]
+        if not peers:
+            # Ours alone: the time per vertex is the figure with a target.
+            for n in sorted(ours):
+                mine = ours[n]
+                growth = f"{exponents[n]:.2f}" if n in exponents else "–"
+                per = mine / n if not isinstance(mine, str) else mine
+                shown = f"{duration(per)} per vertex" if not isinstance(per, str) else per
+                lines.append(f"| {operation} | {n} | {duration(mine)} ({shown}) | – | – | {growth} "
+                             f"| {verdict(per, target_for(operation, None, n), ' s')} |")
+            continue
+        for peer in peers:
+            times = results[peer]
             for n in sorted(times):
                 mine, theirs = ours.get(n, "missing"), times[n]
                 measured = not isinstance(mine, str) and not isinstance(theirs, str)
-                ratio = f"{mine / theirs:.3g}" if measured else "–"
+                ratio = mine / theirs if measured else "–"
+                shown = f"{ratio:.3g}" if measured else "–"
                 growth = f"{exponents[n]:.2f}" if n in exponents else "–"
+                limit = target_for(operation, peer, n)
                 lines.append(f"| {operation} vs {peer} | {n} | {duration(mine)} | {duration(theirs)} "
-                             f"| {ratio} | {growth} |")
+                             f"| {shown} | {growth} | {verdict(ratio if measured else 'x', limit)} |")
+    low, high, limit = WARM_GROWTH
+    growth_lines = []
+    for operation, results in table.items():
+        ours = results.get("ours", {})
+        if "warm" not in operation or isinstance(ours.get(low, "-"), str) or isinstance(ours.get(high, "-"), str):
+            continue
+        exponent = math.log(ours[high] / ours[low]) / math.log(high / low)
+        growth_lines.append(f"- {operation}: {exponent:.2f}, {verdict(exponent, limit)}")
+    if growth_lines:
+        lines.extend(["", f"Growth of the warm queries from n = {low} to n = {high} (exponent of our time):", ""])
+        lines.extend(growth_lines)
     lines.append("")
     lines.append("How ours is timed:")
     lines.append("")

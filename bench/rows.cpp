@@ -25,6 +25,12 @@ void atEverySize(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(10)->Range(100, 100000)->Unit(benchmark::kMicrosecond);
 }
 
+void atIndexSizes(benchmark::internal::Benchmark* b) {
+  b->RangeMultiplier(10)->Range(100, 1000000)->Unit(benchmark::kMicrosecond);
+}
+
+void atColdIndexSizes(benchmark::internal::Benchmark* b) { atIndexSizes(b->MinTime(2.0)); }
+
 void atSetSizes(benchmark::internal::Benchmark* b) {
   b->RangeMultiplier(10)->Range(100, 1000)->Unit(benchmark::kMicrosecond);
 }

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 
+#include "inputs.h"
+
 namespace bench {
 
 /// The size a benchmark runs at: vertices of the polygon, or regions of the set.
@@ -14,8 +16,25 @@ inline int size(const benchmark::State& state) { return static_cast<int>(state.r
 
 /// Vertex counts 10^2, 10^3, 10^4 and 10^5.
 void atEverySize(benchmark::internal::Benchmark* b);
+/// Vertex counts 10^2 to 10^6, for the queries that must grow slowly.
+void atIndexSizes(benchmark::internal::Benchmark* b);
+/// The same, for cold rows, each of whose iterations builds an index: run long enough that even
+/// the largest size is timed over several builds.
+void atColdIndexSizes(benchmark::internal::Benchmark* b);
 /// Region counts 10^2 and 10^3.
 void atSetSizes(benchmark::internal::Benchmark* b);
+
+/// Registers fn(state, kind) as "<operation>, <outline name>/<who>" for both outline kinds
+/// (inputs.h), at the sizes `sizes` applies.
+template <class Fn>
+void registerPerOutline(const std::string& operation, const std::string& who, Fn fn,
+                        void (*sizes)(benchmark::internal::Benchmark*)) {
+  for (int kind = 0; kind < 2; ++kind) {
+    const std::string name = operation + ", " + outlineName(kind) + "/" + who;
+    sizes(
+        benchmark::RegisterBenchmark(name.c_str(), [fn, kind](benchmark::State& state) { fn(state, kind); }));
+  }
+}
 
 /// Keeps quadratic operations (ours, and a peer's where it is one too) within the time of the
 /// whole run: a size is skipped when one run, extrapolated quadratically from the last size

@@ -79,9 +79,8 @@ sgContour& sgContour::operator=(const sgContour& other) {
   segRectsValid_ = other.segRectsValid_;
   segRects_ = other.segRects_;
   validLine_ = other.validLine_;
-  edgeScanned_ = other.edgeScanned_;
-  edgeGridValid_ = other.edgeGridValid_;
-  edgeGrid_ = other.edgeGrid_;  // immutable, so shared rather than copied
+  edgeTreeValid_ = other.edgeTreeValid_;
+  edgeTree_ = other.edgeTree_;  // immutable, so shared rather than copied
   medianFeatureSizeValid_ = other.medianFeatureSizeValid_;
   medianFeatureSizeCache_ = other.medianFeatureSizeCache_;
   copyOwnedCache(vertexGridCache_, other.vertexGridCache_);
@@ -142,6 +141,11 @@ void sgContour::computeLineSegs() const {
   lines_.clear();
   segRects_.clear();
   validLine_.clear();
+  // Reserved at once: growing four vectors edge by edge costs more than filling them.
+  lineSegs_.reserve(points_.size());
+  lines_.reserve(points_.size());
+  segRects_.reserve(points_.size());
+  validLine_.reserve(points_.size());
   sgcntr::forEachEdge(points_, isClosed(), [this](const sgVector<2>& p, const sgVector<2>& c) {
     // A zero-length edge has no direction; its entries are placeholders that users skip.
     if (sfRealEq(p, c, 1e-15)) {
@@ -204,9 +208,8 @@ void sgContour::cleanCacheInfo() {
   lineSegsValid_ = false;
   linesValid_ = false;
   segRectsValid_ = false;
-  edgeScanned_ = false;
-  edgeGridValid_ = false;
-  edgeGrid_.reset();
+  edgeTreeValid_ = false;
+  edgeTree_.reset();
   medianFeatureSizeValid_ = false;
 }
 

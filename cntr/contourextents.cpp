@@ -1,8 +1,10 @@
 // sgContour's extent queries: the extremal vertex in a direction, the enclosing rectangle under a
 // transform (both in bounded keyed caches), and the enclosing circle in its two modes.
 #include <cmath>
+#include <optional>
 
 #include "cntr/contour.h"
+#include "farthestpair.h"
 #include "keyedcache.h"
 
 namespace {
@@ -60,18 +62,9 @@ bool isIdentity(const sgXform<2>& xform) {
 
 sgCircle exactDiameterCircle(const std::vector<sgVector<2>>& points) {
   // The first farthest ordered pair wins; no pair apart leaves the first vertex with radius 0.
-  sgCircle circle(points.front(), 0.0);
-  double farthest = 0.0;
-  for (const sgVector<2>& a : points) {
-    for (const sgVector<2>& b : points) {
-      const double d = a.distance(b);
-      if (d > farthest) {
-        farthest = d;
-        circle = sgCircle((a + b) * 0.5, d * 0.5);
-      }
-    }
-  }
-  return circle;
+  const std::optional<sgcntr::FarthestPair> pair = sgcntr::firstFarthestPair(points);
+  if (!pair) return sgCircle(points.front(), 0.0);
+  return sgCircle((points[pair->first] + points[pair->second]) * 0.5, pair->distance * 0.5);
 }
 
 sgCircle circleAboutFirstVertex(const std::vector<sgVector<2>>& points) {

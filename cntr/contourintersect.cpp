@@ -1,12 +1,13 @@
 // Crossings of a contour with a segment, with another contour, and with itself.
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "cntr/contour.h"
-#include "edgegrid.h"
 #include "edgesweep.h"
+#include "edgetree.h"
 #include "edgewalk.h"
 #include "segmentreach.h"
 #include "vertexcrossing.h"
@@ -48,26 +49,6 @@ void sortAlongSegment(std::vector<Crossing>& crossings) {
 struct QueryBuffers {
   std::vector<int> edges;
   std::vector<Crossing> crossings;
-  // Edge k was looked at in the current grid walk when seen[k] == walk; an edge filed in several
-  // of the cells walked is then tested once.
-  std::vector<unsigned> seen;
-  unsigned walk = 0;
-
-  /// Starts a walk over `edgeCount` edges: a new mark, the marks cleared when it wraps around.
-  void startWalk(std::size_t edgeCount) {
-    if (seen.size() < edgeCount) seen.resize(edgeCount, 0);
-    if (++walk == 0) {
-      std::fill(seen.begin(), seen.end(), 0);
-      walk = 1;
-    }
-  }
-  /// Whether edge k is new to the current walk; marks it seen.
-  bool firstSight(int k) {
-    unsigned& mark = seen[static_cast<std::size_t>(k)];
-    if (mark == walk) return false;
-    mark = walk;
-    return true;
-  }
 };
 
 // Not inlined: GCC would otherwise fetch the thread-local address again inside the callers'
@@ -79,35 +60,35 @@ struct QueryBuffers {
 
 }  // namespace
 
-const sgcntr::EdgeGrid* sgContour::edgeIndex() const {
-  if (!edgeGridValid_) {
-    // An index pays only when it is used again: the first query after a change scans the edges,
-    // the second one builds it.
-    if (!edgeScanned_) {
-      edgeScanned_ = true;
-      return nullptr;
-    }
-    edgeGrid_ = sgcntr::EdgeGrid::build(lineSegs_, segRects_, validLine_);
-    edgeGridValid_ = true;
+const sgcntr::EdgeTree* sgContour::edgeIndex() const {
+  // Built on first use: one linear pass over the vertices costs less than one query scanning
+  // every edge, so even a single query gains nothing by waiting.
+  if (!edgeTreeValid_) {
+    edgeTree_ = sgcntr::EdgeTree::build(points_, isClosed());
+    edgeTreeValid_ = true;
   }
-  return edgeGrid_.get();
+  return edgeTree_.get();
 }
 
 void sgContour::candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) const {
   computeLineSegs();
   const sgcntr::SegmentReach reach(seg);
-  // Both paths apply this same exact test, so the grid only saves work and never changes which
-  // edges are returned or their order.
+  // Both paths apply this same exact test to every edge they reach, and the tree reaches every
+  // edge the test can accept, so it only saves work and never changes the list or its order.
   const auto keep = [&](int k) {
     const auto e = static_cast<std::size_t>(k);
     return validLine_[e] && reach.mayMeet(segRects_[e], lineSegs_[e]);
   };
-  if (const sgcntr::EdgeGrid* grid = edgeIndex()) {
-    QueryBuffers& buffers = queryBuffers();
-    buffers.startWalk(segRects_.size());
-    if (grid->appendCandidates(
-            reach, [&](int k) { return buffers.firstSight(k) && keep(k); }, edges))
-      return;
+  if (const sgcntr::EdgeTree* tree = edgeIndex()) {
+    const std::size_t first = edges.size();
+    tree->search([&](const sgcntr::Box& box) { return !reach.mayMeetWithin(box.x0, box.y0, box.x1, box.y1); },
+                 [](const sgcntr::Box&) { return 0.0; },
+                 [&](int k) {
+                   if (keep(k)) edges.push_back(k);
+                 });
+    // Boxes are visited in edge order, but edges without a finite box come first.
+    std::sort(edges.begin() + static_cast<std::ptrdiff_t>(first), edges.end());
+    return;
   }
   for (std::size_t k = 0; k < segRects_.size(); ++k)
     if (keep(static_cast<int>(k))) edges.push_back(static_cast<int>(k));

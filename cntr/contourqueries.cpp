@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "cntr/contour.h"
+#include "edgetree.h"
 #include "edgewalk.h"
 #include "nanorder.h"
 
@@ -43,7 +44,46 @@ sgVector<2> nearestOnEdge(const sgVector<2>& a, const sgVector<2>& b, const sgVe
   return segment.line().proj(p).position();
 }
 
+bool isFinite(const sgVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
+
+/// Widening of the tree's box distances: a computed distance is off by a few units in the last
+/// place of the coordinates involved, so a box farther than the best distance by this much holds
+/// nothing that could equal it.
+double roundingSlack(const sgcntr::EdgeTree& tree, const sgVector<2>& p) {
+  return 1e-12 * std::max({tree.magnitude(), std::fabs(p.x()), std::fabs(p.y())});
+}
+
+/// The least (distance, index) over the candidates offered: the order of a scan in index order
+/// that keeps the first strictly smaller distance. Infinite and NaN distances never win.
+struct Nearest {
+  double distance = std::numeric_limits<double>::infinity();
+  long index = -1;
+
+  void offer(long i, double d) {
+    if (d < distance || (d == distance && i < index)) {
+      distance = d;
+      index = i;
+    }
+  }
+};
+
+/// Offers every edge (or vertex, through `offerEdge`) the tree cannot rule out, nearest boxes
+/// first.
+template <class OfferEdge>
+void searchNearest(const sgcntr::EdgeTree& tree, const sgVector<2>& p, const Nearest& best,
+                   OfferEdge offerEdge) {
+  const double slack = roundingSlack(tree, p);
+  tree.search([&](const sgcntr::Box& box) { return sgcntr::distanceToBox(box, p) > best.distance + slack; },
+              [&](const sgcntr::Box& box) { return sgcntr::distanceToBox(box, p); }, offerEdge);
+}
+
 }  // namespace
+
+std::pair<std::size_t, std::size_t> sgContour::edgeEnds(int k) const {
+  const auto edge = static_cast<std::size_t>(k);
+  if (!isClosed()) return {edge, edge + 1};
+  return {edge == 0 ? points_.size() - 1 : edge - 1, edge};
+}
 
 double sgContour::length() const {
   if (points_.empty()) return 0.0;
@@ -89,32 +129,55 @@ double sgContour::medianFeatureSize() const {
 
 long sgContour::closestVertexIndex(const sgVector<2>& point) const {
   checkEmptyContour();
-  double best = std::numeric_limits<double>::infinity();
-  long index = 0;
-  for (std::size_t i = 0; i < points_.size(); ++i) {
-    const double d = point.distance(points_[i]);
-    if (d < best) {
-      best = d;
-      index = static_cast<long>(i);
+  const sgcntr::EdgeTree* tree = isFinite(point) ? edgeIndex() : nullptr;
+  if (!tree) {
+    double best = std::numeric_limits<double>::infinity();
+    long index = 0;
+    for (std::size_t i = 0; i < points_.size(); ++i) {
+      const double d = point.distance(points_[i]);
+      if (d < best) {
+        best = d;
+        index = static_cast<long>(i);
+      }
     }
+    return index;
   }
-  return index;
+  // Every vertex ends an edge, so the edges' boxes hold every vertex.
+  Nearest best;
+  searchNearest(*tree, point, best, [&](int k) {
+    const auto [previous, current] = edgeEnds(k);
+    best.offer(static_cast<long>(previous), point.distance(points_[previous]));
+    best.offer(static_cast<long>(current), point.distance(points_[current]));
+  });
+  return best.index < 0 ? 0 : best.index;
 }
 
 sgVector<2> sgContour::closestPoint(const sgVector<2>& point, bool vertexOnly) const {
   checkEmptyContour();
   if (vertexOnly) return points_[static_cast<std::size_t>(closestVertexIndex(point))];
-  sgVector<2> result(0.0, 0.0);
-  double best = std::numeric_limits<double>::infinity();
-  sgcntr::forEachEdge(points_, isClosed(), [&](const sgVector<2>& a, const sgVector<2>& b) {
-    const sgLineSeg segment(a, b);
-    const double d = segment.distToPoint(point);
-    if (d < best) {
-      best = d;
-      result = nearestOnEdge(a, b, point, segment);
-    }
+  const sgcntr::EdgeTree* tree = isFinite(point) ? edgeIndex() : nullptr;
+  if (!tree) {
+    sgVector<2> result(0.0, 0.0);
+    double best = std::numeric_limits<double>::infinity();
+    sgcntr::forEachEdge(points_, isClosed(), [&](const sgVector<2>& a, const sgVector<2>& b) {
+      const sgLineSeg segment(a, b);
+      const double d = segment.distToPoint(point);
+      if (d < best) {
+        best = d;
+        result = nearestOnEdge(a, b, point, segment);
+      }
+    });
+    return result;
+  }
+  Nearest best;
+  searchNearest(*tree, point, best, [&](int k) {
+    const auto [previous, current] = edgeEnds(k);
+    best.offer(k, sgLineSeg(points_[previous], points_[current]).distToPoint(point));
   });
-  return result;
+  if (best.index < 0) return sgVector<2>(0.0, 0.0);
+  const auto [previous, current] = edgeEnds(static_cast<int>(best.index));
+  const sgVector<2>&a = points_[previous], &b = points_[current];
+  return nearestOnEdge(a, b, point, sgLineSeg(a, b));
 }
 
 double sgContour::distToPoint(const sgVector<2>& point, bool vertexOnly) const {

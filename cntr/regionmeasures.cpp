@@ -123,7 +123,11 @@ long sgRegion::insideCount(const sgVector<2>& point, bool twoWay) const {
 }
 
 bool sgRegion::inside(const sgVector<2>& point, bool considerHoles) const {
-  const bool odd = insideCount(point, false) % 2 == 1;
+  // Away from the outline any ray gives the parity, and the edge tree finds its crossings in
+  // logarithmic time; near it the probe ray's rules decide.
+  bool odd = false;
+  if (encloseRect(sgXform<2>::I).within(point) && !insideParity(point, odd))
+    odd = insideCount(point, false) % 2 == 1;
   if (odd && considerHoles) {
     for (const auto& hole : holes_) {
       if (hole->inside(point, true)) return false;

@@ -1,8 +1,10 @@
 // sgRegionSet measures and queries: each is built from the member regions' answers, taken one
 // by one, so overlapping regions count twice until the set is regularized.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "boxpairs.h"
 #include "cntr/moments.h"
 #include "cntr/regionst.h"
 #include "keyedcache.h"
@@ -22,13 +24,45 @@ T answerCached(bool& valid, T& value, Compute compute, Notify notify) {
 
 const sgContour& outerBoundary(const sgPtrHandle_const<sgRegion>& region) { return *region; }
 
+// The bounding rectangle of a boundary, including those that encloseRect refuses: a single
+// vertex is its own rectangle; no vertex gives a NaN one, which overlaps everything.
+sgRect boundsOf(const sgContour& boundary) {
+  const std::vector<sgVector<2>>& points = boundary.points();
+  if (points.size() >= 2) return boundary.encloseRect(sgXform<2>::I);
+  if (points.size() == 1) return sgRect(points.front(), sgVector<2>(0.0, 0.0));
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  return sgRect(sgVector<2>(nan, nan), sgVector<2>(nan, nan));
+}
+
 // Whether the outer boundaries of two different regions of the list meet; the first pair found
-// ends the search.
+// ends the search. Boundaries meet only where their rectangles, widened by the crossing
+// tolerance, overlap, so only those pairs are asked, in the order of the loop over every pair.
+// That loop would stop with EmptyContour at the first region of fewer than two vertices that
+// it asks about (any but the last), after every pair before it.
 bool someBoundariesMeet(const std::vector<sgPtrHandle_const<sgRegion>>& regions) {
-  for (std::size_t i = 0; i < regions.size(); ++i)
-    for (std::size_t j = i + 1; j < regions.size(); ++j)
-      if (!outerBoundary(regions[i]).intersections(outerBoundary(regions[j])).empty()) return true;
-  return false;
+  std::size_t firstEmpty = regions.size();
+  for (std::size_t i = 0; i + 1 < regions.size() && firstEmpty == regions.size(); ++i)
+    if (regions[i]->points().size() < 2) firstEmpty = i;
+  std::vector<sgRect> rects;
+  rects.reserve(regions.size());
+  double magnitude = 0.0;
+  for (const auto& region : regions) {
+    rects.push_back(boundsOf(outerBoundary(region)));
+    if (std::isfinite(sgcntr::magnitudeOf(rects.back())))
+      magnitude = std::max(magnitude, sgcntr::magnitudeOf(rects.back()));
+  }
+  bool met = false;
+  sgcntr::forEachOverlappingPair(
+      rects,
+      [&](std::size_t i, std::size_t j) {
+        if (i >= firstEmpty) return true;
+        met = !outerBoundary(regions[i]).intersections(outerBoundary(regions[j])).empty();
+        return met;
+      },
+      sgcntr::SegmentReach::marginFor(magnitude));
+  if (!met && firstEmpty < regions.size())
+    outerBoundary(regions[firstEmpty]).intersections(outerBoundary(regions[firstEmpty + 1]));  // throws
+  return met;
 }
 
 }  // namespace

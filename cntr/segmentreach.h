@@ -83,15 +83,30 @@ class SegmentReach {
            !clear(sideOfEdge(a_), sideOfEdge(b_), edgeScale);
   }
 
-  /// A margin such that every rectangle accepted by mayMeet whose coordinates stay within
-  /// `magnitude` in absolute value meets the segment widened by the margin along both axes.
-  /// An accepted rectangle meets the box of the segment and, widened by the reach, its line; as
-  /// the segment is the diagonal of its box, the rectangle widened by the reach then meets the
-  /// segment itself. Twice the reach also covers the rounding of the cell bounds of a grid over
-  /// such coordinates.
-  double walkMargin(double magnitude) const { return marginFor(std::max(magnitude, magnitude_)); }
+  /// False only when no edge lying within the box from (x0, y0) to (x1, y1) can pass mayMeet:
+  /// the box, widened by twice the reach for its largest coordinate, misses the segment's box, or
+  /// lies wholly on one side of the segment's line, that far from it. The doubled reach covers
+  /// the rounding of the edges' rectangles (origin and size) against the box's exact bounds and
+  /// that of the side values; an edge's own reach is never larger, its coordinates being within
+  /// the box's.
+  bool mayMeetWithin(double x0, double y0, double x1, double y1) const {
+    const double reach =
+        2.0 * reachFor(std::max({std::fabs(x0), std::fabs(y0), std::fabs(x1), std::fabs(y1)}));
+    if (x1 + reach < box_.x() || box_.x() + box_.width() + reach < x0 || y1 + reach < box_.y() ||
+        box_.y() + box_.height() + reach < y0)
+      return false;
+    if (!(lineScale_ >= kMinLineScale)) return true;
+    const double bound = reach * lineScale_;
+    const auto side = [&](double x, double y) { return vx_ * (y - a_.y()) - vy_ * (x - a_.x()); };
+    const double s00 = side(x0, y0), s01 = side(x0, y1), s10 = side(x1, y0), s11 = side(x1, y1);
+    const bool above = s00 > bound && s01 > bound && s10 > bound && s11 > bound;
+    const bool below = s00 < -bound && s01 < -bound && s10 < -bound && s11 < -bound;
+    return !above && !below;
+  }
 
-  /// The walk margin of a segment whose coordinates stay within `magnitude` in absolute value.
+  /// A margin wider than the reach of any segment and edge whose coordinates stay within
+  /// `magnitude` in absolute value: rectangles of two contours that can meet, widened by it,
+  /// overlap.
   static double marginFor(double magnitude) { return 2.0 * (kAbsoluteReach + kRelativeReach * magnitude); }
 
   const sgVector<2>& first() const { return a_; }

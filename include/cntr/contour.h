@@ -13,7 +13,7 @@
 
 class sgRegion;
 namespace sgcntr {
-class EdgeGrid;
+class EdgeTree;
 struct Crossing;
 }  // namespace sgcntr
 
@@ -163,9 +163,9 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   /// The only place that chooses which edges a segment can meet: appends, in ascending edge
   /// order, valid edges whose bounding rectangle overlaps the segment's bounding box, that do not
   /// lie wholly on one side of the segment's line, farther than a few 1e-6 from it, and whose
-  /// line the segment does not keep that far from either. Without the edge index that is every
-  /// such edge; the index also leaves out edges whose segment stays clear of the query segment.
-  /// Every edge that can give a crossing is always among them.
+  /// line the segment does not keep that far from either. The edge index only saves looking at
+  /// the others: the list is the same with and without it. Every edge that can give a crossing
+  /// is always among them.
   void candidateEdges(const sgLineSeg& seg, std::vector<int>& edges) const;
   /// Calls mutating_() when the persistence base's notification flag is set.
   void notifyMutation();
@@ -188,8 +188,13 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
                                             std::vector<int>* segmentIndices) const;
   /// How many crossings intersections(seg, endPoints) reports, without ordering or copying them.
   std::size_t crossingCount(const sgLineSeg& seg, bool endPoints) const;
-  /// The edge grid, or null while a linear scan is cheaper (see edgeGrid_).
-  const sgcntr::EdgeGrid* edgeIndex() const;
+  /// The edge tree, or null when a linear scan is cheaper (see edgeTree_).
+  const sgcntr::EdgeTree* edgeIndex() const;
+  /// The indices of the vertices edge k runs from and to.
+  std::pair<std::size_t, std::size_t> edgeEnds(int k) const;
+  /// Whether the parity of the crossings of a ray from the point can be read from the edge tree:
+  /// false (and `odd` untouched) when there is no tree or the point lies near an edge.
+  bool insideParity(const sgVector<2>& point, bool& odd) const;
 
   unsigned long label_ = 0;
   bool closed_ = true;
@@ -220,12 +225,11 @@ class LYNCNTR_API sgContour : public virtual sgPersistent, public virtual sgRepB
   mutable bool segRectsValid_ = false;
   mutable std::vector<sgRect> segRects_;
   mutable std::vector<bool> validLine_;
-  // Spatial index over the edges for candidateEdges. It is built on the second segment query
-  // after a change (a single query scans faster than it builds) and stays null when the edges
-  // are too few to pay for it. Immutable once built, so copies share it.
-  mutable bool edgeScanned_ = false;
-  mutable bool edgeGridValid_ = false;
-  mutable std::shared_ptr<const sgcntr::EdgeGrid> edgeGrid_;
+  // Bounding boxes over runs of consecutive edges, for candidateEdges and the point queries,
+  // built on first use; null when the edges are too few to pay for it. Immutable once built, so
+  // copies share it.
+  mutable bool edgeTreeValid_ = false;
+  mutable std::shared_ptr<const sgcntr::EdgeTree> edgeTree_;
   mutable bool medianFeatureSizeValid_ = false;
   mutable double medianFeatureSizeCache_ = 0.0;
   mutable std::unique_ptr<VertexGrids> vertexGridCache_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <iterator>
 #include <limits>
 #include <numbers>
@@ -15,8 +16,11 @@
 #include <vector>
 
 #include "cntr/region.h"
+#include "cntr/regionst.h"
 #include "edgesweep.h"
+#include "lynstd/orientation.h"
 #include "probedirection.h"
+#include "segmentreach.h"
 #include "vertexcrossing.h"
 
 using V = sgVector<2>;
@@ -149,6 +153,22 @@ long plainInsideCount(const ProbeRegion& r, const V& p, bool twoWay) {
   return twoWay ? std::min(forward, count(-*u)) : forward;
 }
 
+/// Every ordered pair, the first strictly farthest one kept.
+sgCircle plainDiameterCircle(const Points& points) {
+  sgCircle circle(points.front(), 0.0);
+  double farthest = 0.0;
+  for (const V& a : points) {
+    for (const V& b : points) {
+      const double d = a.distance(b);
+      if (d > farthest) {
+        farthest = d;
+        circle = sgCircle((a + b) * 0.5, d * 0.5);
+      }
+    }
+  }
+  return circle;
+}
+
 // ---- random inputs ------------------------------------------------------------------------------
 
 using Rng = std::mt19937_64;
@@ -240,6 +260,11 @@ void expectSameCrossings(const Points& actual, const std::vector<int>& actualEdg
 
 void expectSamePoints(const Points& actual, const Points& expected) {
   expectSameCrossings(actual, {}, expected, {});
+}
+
+/// Equal as doubles bit for bit, NaN payloads aside: -0 differs from +0.
+bool sameDouble(double a, double b) {
+  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
 }
 
 /// Segment queries of every kind against one contour, each compared with the plain scan.
@@ -448,14 +473,17 @@ TEST(AcceleratedQueries, CandidateEdgesAreTheSameWithAndWithoutTheIndex) {
   for (int trial = 0; trial < 200; ++trial) {
     const ProbeContour c(randomOutline(rng, randomSize(rng, 2000)));
     const V a = randomPoint(rng, c.points()), b = randomPoint(rng, c.points());
-    // The first query after construction scans every edge, later ones use the index.
-    std::vector<int> scanned, indexed;
-    c.candidateEdges(sgLineSeg(a, b), scanned);
+    // Without the index: every valid edge through the same screen, in edge order. Appended to
+    // what the list already holds.
+    const sgcntr::SegmentReach reach(sgLineSeg(a, b));
+    std::vector<int> scanned{-1}, indexed{-1};
+    for (std::size_t k = 0; k < c.lineSegs().size(); ++k) {
+      const sgLineSeg& e = c.lineSegs()[k];
+      const sgRect box = sgRect(e.p1(), V(0, 0)).enclose(sgRect(e.p2(), V(0, 0)));
+      if (c.validLine()[k] && reach.mayMeet(box, e)) scanned.push_back(static_cast<int>(k));
+    }
     c.candidateEdges(sgLineSeg(a, b), indexed);
-    c.candidateEdges(sgLineSeg(a, b), indexed);
-    ASSERT_EQ(indexed.size(), 2 * scanned.size());
-    EXPECT_TRUE(std::equal(scanned.begin(), scanned.end(), indexed.begin()));
-    EXPECT_TRUE(std::is_sorted(scanned.begin(), scanned.end()));
+    EXPECT_EQ(indexed, scanned);
   }
 }
 
@@ -473,8 +501,6 @@ TEST(AcceleratedQueries, TheIndexKeepsEdgesPassingJustBesideTheSegment) {
   const V normal = V(base.y() - tip.y(), tip.x() - base.x()) / (tip - base).len();
   const sgLineSeg seg(base + normal * 1.5e-6, tip + normal * 1.5e-6);
   std::vector<int> indexed;
-  c.candidateEdges(seg, indexed);
-  indexed.clear();
   c.candidateEdges(seg, indexed);
   EXPECT_TRUE(std::count(indexed.begin(), indexed.end(), 1) == 1);
   std::vector<int> plainIndices, indices;
@@ -509,6 +535,102 @@ TEST(AcceleratedQueries, InsideCountsMatchThePlainSortedGapSearch) {
       const bool twoWay = q % 2 == 1;
       EXPECT_EQ(sgRegionTestAccess::insideCount(r, p, twoWay), plainInsideCount(r, p, twoWay));
       EXPECT_EQ(r.inside(p, false), plainInsideCount(r, p, false) % 2 == 1);
+    }
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+}
+
+/// Even-odd parity with exact orientation signs (half-open rule along +x); empty on the outline.
+std::optional<bool> exactEvenOdd(const Points& outline, const V& p) {
+  bool odd = false;
+  for (std::size_t i = 0; i < outline.size(); ++i) {
+    const V& a = outline[i == 0 ? outline.size() - 1 : i - 1];
+    const V& b = outline[i];
+    const int side = sfOrientation(a, b, p);
+    if (side == 0 && std::min(a.x(), b.x()) <= p.x() && p.x() <= std::max(a.x(), b.x()) &&
+        std::min(a.y(), b.y()) <= p.y() && p.y() <= std::max(a.y(), b.y()))
+      return std::nullopt;
+    if ((a.y() > p.y()) != (b.y() > p.y()) && side == (b.y() > a.y() ? 1 : -1)) odd = !odd;
+  }
+  return odd;
+}
+
+TEST(AcceleratedQueries, InsideTestsMatchThePlainProbeOrTheExactParity) {
+  Rng rng(1618u);
+  int compared = 0, exceptions = 0;
+  for (int trial = 0; trial < 150; ++trial) {
+    const int n = randomSize(rng, 3000);
+    const ProbeRegion r(randomOutline(rng, n));
+    const sgRect box = r.encloseRect(sgXform<2>::I);
+    std::uniform_real_distribution<double> corner(0.0, 0.05);
+    for (int q = 0; q < 40; ++q) {
+      // Every fourth point near a corner of the bounding rectangle, where the plain probe ray,
+      // 2 x the approximate radius long, may end inside the outline.
+      V p = randomPoint(rng, r.points());
+      if (q % 4 == 3)
+        p = V(q % 8 == 3 ? box.x() + corner(rng) * box.width() : box.x() + (1 - corner(rng)) * box.width(),
+              q % 16 < 8 ? box.y() + corner(rng) * box.height() : box.y() + (1 - corner(rng)) * box.height());
+      const bool plain = plainInsideCount(r, p, false) % 2 == 1;
+      const bool found = r.inside(p, false);
+      ++compared;
+      if (found == plain) continue;
+      // Only the plain probe may miscount, never the indexed parity, and only away from the outline.
+      const std::optional<bool> exact = exactEvenOdd(r.points(), p);
+      ASSERT_TRUE(exact.has_value()) << "trial " << trial;
+      EXPECT_EQ(found, *exact) << "trial " << trial;
+      ++exceptions;
+    }
+    if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
+  }
+  std::cout << "inside: " << exceptions << " of " << compared << " points differ from the plain probe, "
+            << "all matching the exact even-odd parity\n";
+  EXPECT_LT(exceptions * 50, compared);
+}
+
+/// Nearest vertex and nearest point by the plain scans: ties to the lowest index, the earliest edge.
+long plainClosestVertex(const Points& points, const V& p) {
+  double best = std::numeric_limits<double>::infinity();
+  long index = 0;
+  for (std::size_t i = 0; i < points.size(); ++i)
+    if (p.distance(points[i]) < best) {
+      best = p.distance(points[i]);
+      index = static_cast<long>(i);
+    }
+  return index;
+}
+
+V plainClosestPoint(const sgContour& c, const V& p) {
+  const Points& v = c.points();
+  V result(0, 0);
+  double best = std::numeric_limits<double>::infinity();
+  const std::size_t n = v.size();
+  for (std::size_t i = c.isClosed() ? 0 : 1; i < n; ++i) {
+    const V a = v[c.isClosed() && i == 0 ? n - 1 : i - 1], b = v[i];
+    const sgLineSeg s(a, b);
+    const double d = s.distToPoint(p);
+    if (d < best) {
+      best = d;
+      const double dx = b.x() - a.x(), dy = b.y() - a.y();
+      const double t = dx * dx + dy * dy == 0.0
+                           ? 0.0
+                           : ((p.x() - a.x()) * dx + (p.y() - a.y()) * dy) / (dx * dx + dy * dy);
+      result = t <= 0.0 ? a : (t >= 1.0 ? b : s.line().proj(p).position());
+    }
+  }
+  return result;
+}
+
+TEST(AcceleratedQueries, NearestVertexAndPointMatchThePlainScans) {
+  Rng rng(141421u);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int n = randomSize(rng, 3000);
+    const sgContour c(randomOutline(rng, n), trial % 4 != 0);
+    for (int q = 0; q < 20; ++q) {
+      const V p = randomPoint(rng, c.points());
+      EXPECT_EQ(c.closestVertexIndex(p), plainClosestVertex(c.points(), p));
+      const V found = c.closestPoint(p, false), expected = plainClosestPoint(c, p);
+      EXPECT_TRUE(sameDouble(found.x(), expected.x()) && sameDouble(found.y(), expected.y()));
+      EXPECT_EQ(c.distToPoint(p, false), expected.distance(p));
     }
     if (HasFailure()) FAIL() << "trial " << trial << ", " << n << " vertices";
   }
@@ -552,11 +674,6 @@ TEST(AcceleratedQueries, ProbeDirectionsAcrossTheFullTurnAndAtEqualAngles) {
     EXPECT_EQ(found->x(), expected->x());
     EXPECT_EQ(found->y(), expected->y());
   }
-}
-
-/// Equal as doubles bit for bit, NaN payloads aside: -0 differs from +0.
-bool sameDouble(double a, double b) {
-  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
 }
 
 /// Outlines about a point that the probe search's filters must get exactly right: exact angle ties
@@ -650,6 +767,100 @@ TEST(AcceleratedQueries, ProbeDirectionsMatchThePlainSearchOnDegenerateOutlines)
   // Both outcomes occur, so neither branch went untested.
   EXPECT_GT(onVertex, 50);
   EXPECT_LT(onVertex, 2000);
+}
+
+/// Outlines full of farthest-pair ties: regular polygons (all opposite pairs at the same distance
+/// up to rounding), squares of integer points with repeats, and random outlines with repeated
+/// points and, now and then, a NaN vertex.
+Points tiedOutline(Rng& rng, int n) {
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * std::numbers::pi), offset(-1e3, 1e3);
+  switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
+    case 0: {
+      Points regular;
+      for (int i = 0; i < n; ++i)
+        regular.emplace_back(std::cos(2.0 * std::numbers::pi * i / n),
+                             std::sin(2.0 * std::numbers::pi * i / n));
+      const double scale = std::exp(std::uniform_real_distribution<double>(-5.0, 10.0)(rng));
+      return placed(regular, angle(rng), scale, V(offset(rng), offset(rng)));
+    }
+    case 1: {
+      const int side = std::uniform_int_distribution<int>(1, 6)(rng);
+      Points square;
+      while (static_cast<int>(square.size()) < n)
+        square.emplace_back(std::uniform_int_distribution<int>(0, side)(rng),
+                            std::uniform_int_distribution<int>(0, side)(rng));
+      return square;
+    }
+    default: {
+      Points points = randomOutline(rng, n);
+      for (int i = 0; i < n / 10; ++i)
+        points.push_back(points[std::uniform_int_distribution<std::size_t>(0, points.size() - 1)(rng)]);
+      if (n % 7 == 0) points[points.size() / 2] = V(std::numeric_limits<double>::quiet_NaN(), 1.0);
+      std::shuffle(points.begin(), points.end(), rng);
+      return points;
+    }
+  }
+}
+
+TEST(AcceleratedQueries, ExactDiameterCircleMatchesThePairwiseScan) {
+  Rng rng(271828u);
+  for (int trial = 0; trial < 400; ++trial) {
+    const Points points = tiedOutline(rng, randomSize(rng, 1200));
+    const sgCircle found = sgContour(points).encloseCircle(sgContourDefs::eExact);
+    const sgCircle expected = plainDiameterCircle(points);
+    EXPECT_TRUE(sameDouble(found.center().x(), expected.center().x()) &&
+                sameDouble(found.center().y(), expected.center().y()) &&
+                sameDouble(found.radius(), expected.radius()))
+        << "trial " << trial << ", " << points.size() << " points";
+  }
+}
+
+/// The set's self-intersection by the loop over every pair of outer boundaries; empty where that
+/// loop throws EmptyContour.
+std::optional<bool> plainSetSelfIntersecting(const std::vector<sgPtrHandle_const<sgRegion>>& regions) {
+  bool crossing = false;
+  for (const auto& r : regions) crossing = r->isSelfIntersecting() || crossing;
+  try {
+    for (std::size_t i = 0; i < regions.size(); ++i)
+      for (std::size_t j = i + 1; j < regions.size(); ++j)
+        if (!static_cast<const sgContour&>(*regions[i]).intersections(*regions[j]).empty()) return true;
+  } catch (const sgContourDefs::EmptyContour&) {
+    return std::nullopt;
+  }
+  return crossing;
+}
+
+TEST(AcceleratedQueries, SetSelfIntersectionMatchesTheLoopOverEveryPair) {
+  Rng rng(57721u);
+  std::uniform_int_distribution<int> offset(0, 60), kind(0, 19);
+  int crossing = 0, clear = 0, refused = 0;
+  for (int trial = 0; trial < 300; ++trial) {
+    // Small integer outlines on a small field: regions far apart, touching, nested and crossing;
+    // now and then one of a single vertex, which the loop refuses when it asks that region.
+    std::vector<sgPtrHandle_const<sgRegion>> regions;
+    const int count = std::uniform_int_distribution<int>(0, 30)(rng);
+    for (int k = 0; k < count; ++k) {
+      const int which = kind(rng), w = 1 + offset(rng) % 6, h = 1 + offset(rng) % 6;
+      Points outline = which == 0   ? Points{V(0, 0)}
+                       : which == 1 ? integerOutline(rng, 4)
+                                    : Points{V(0, 0), V(w, 0), V(w, h), V(0, h)};
+      const V shift(offset(rng), offset(rng));
+      for (V& v : outline) v = v + shift;
+      regions.emplace_back(new sgRegion(outline, sgContourDefs::eIgnore));
+    }
+    const std::optional<bool> expected = plainSetSelfIntersecting(regions);
+    const sgRegionSet set(regions);
+    if (!expected) {
+      EXPECT_THROW(set.isSelfIntersecting(), sgContourDefs::EmptyContour) << "trial " << trial;
+      ++refused;
+      continue;
+    }
+    EXPECT_EQ(set.isSelfIntersecting(), *expected) << "trial " << trial;
+    (*expected ? crossing : clear) += 1;
+  }
+  EXPECT_GT(crossing, 30);
+  EXPECT_GT(clear, 30);
+  EXPECT_GT(refused, 10);
 }
 
 TEST(AcceleratedQueries, ChangesRebuildTheIndex) {
