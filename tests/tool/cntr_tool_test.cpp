@@ -701,8 +701,9 @@ TEST_F(CntrTool, ArchivesCarryTheirCountAndAreCheckedLikeText) {
   EXPECT_EQ(longer.code, 2);
   EXPECT_NE(longer.err.find("unexpected bytes after the last of 1 shapes"), std::string::npos) << longer.err;
   // Plain records, as the library writes them, still read.
-  const ToolRun plain = run({"measure", "--json", std::string(LYNCNTR_TEST_DATA_DIR) + "/archives/region.bin",
-                             "--from", "archive"});
+  const ToolRun plain =
+      run({"measure", "--json", std::string(LYNCNTR_TEST_DATA_DIR) + "/archives/contour.bin", "--from",
+           "archive"});
   EXPECT_EQ(plain.code, 0) << plain.err;
   // A vertex that is not a number is refused at input, the shape named; nothing of it is written.
   const fs::path nan = file("nan.arc", replaceDouble(oneArc, 4.0, std::nan("")));
