@@ -231,17 +231,21 @@ void sgRegion::checkHoles(const std::vector<sgPtrHandle_const<sgRegion>>& holes)
   sgContour::checkEmptyContour();
   // The predicates need finite coordinates; a non-finite one leaves nothing to decide with.
   if (!allFinite(points())) refuse();
-  // A hole of fewer than two vertices has no boundary and no area: nothing to check.
-  std::vector<const sgRegion*> checked;
+  // A hole of fewer than two vertices has no boundary and no area: nothing to check. The checks
+  // ask the holes' own segment queries, which fill caches; they run on private copies, since a
+  // hole may be shared with regions that other threads are setting up at the same time.
+  std::vector<sgContour> checked;
+  checked.reserve(holes.size());
   for (const auto& handle : holes) {
     const sgRegion& hole = *handle;
     if (hole.points().size() < 2) continue;
-    if (!allFinite(hole.points()) || !related(*this, hole, Relation::bInsideA, candidates)) refuse();
-    checked.push_back(&hole);
+    if (!allFinite(hole.points())) refuse();
+    checked.emplace_back(hole.points(), true, 0);
+    if (!related(*this, checked.back(), Relation::bInsideA, candidates)) refuse();
   }
   // Only holes whose boxes meet can share interior: a sweep over the boxes' left sides.
-  std::vector<std::pair<const sgRegion*, sgRect>> boxes;
-  for (const sgRegion* hole : checked) boxes.emplace_back(hole, hole->encloseRect(sgXform<2>::I));
+  std::vector<std::pair<const sgContour*, sgRect>> boxes;
+  for (const sgContour& hole : checked) boxes.emplace_back(&hole, hole.encloseRect(sgXform<2>::I));
   std::sort(boxes.begin(), boxes.end(),
             [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
   for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -250,8 +254,8 @@ void sgRegion::checkHoles(const std::vector<sgPtrHandle_const<sgRegion>>& holes)
       const sgRect& s = boxes[j].second;
       if (s.y() > r.y() + r.height() || r.y() > s.y() + s.height()) continue;
       // Edges of the smaller walk, the larger's segment queries answer.
-      const sgRegion* a = boxes[i].first;
-      const sgRegion* b = boxes[j].first;
+      const sgContour* a = boxes[i].first;
+      const sgContour* b = boxes[j].first;
       if (a->points().size() < b->points().size()) std::swap(a, b);
       if (!related(*a, *b, Relation::apart, candidates)) refuse();
     }
