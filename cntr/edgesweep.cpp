@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "lynstd/orientation.h"
+#include "pointorder.h"
 
 namespace sgcntr {
 
@@ -34,8 +35,6 @@ using EdgePair = std::pair<int, int>;
 // of the clearance that separates 1.5 clearances from sqrt(2) clearances.
 constexpr double kMaxMagnitude = 1e8;
 constexpr double kNear = 1.5 * kSweepClearance;
-
-bool lexLess(const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); }
 
 struct Edge {
   V left, right;

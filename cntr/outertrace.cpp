@@ -1,6 +1,7 @@
 #include "outertrace.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -8,6 +9,7 @@
 
 #include "cntr/contourdefs.h"
 #include "lynstd/orientation.h"
+#include "pointorder.h"
 #include "turnorder.h"
 
 namespace sgcntr {
@@ -33,10 +35,6 @@ struct Junction {
   bool atVertex;
   std::vector<int> edges;  // the other edges meeting here, possibly repeated
 };
-
-bool lexLess(const sgVector<2>& p, const sgVector<2>& q) {
-  return p.x() < q.x() || (p.x() == q.x() && p.y() < q.y());
-}
 
 double cross(const sgVector<2>& u, const sgVector<2>& v) { return u.x() * v.y() - u.y() * v.x(); }
 
@@ -219,8 +217,8 @@ State Arrangement::leave(int edge, long junction, const sgVector<2>& back) {
     consider(e, j, 1);
     consider(e, j, -1);
   }
-  if (best.edge < 0)
-    throw sgContourDefs::BadParams(L"regularization failed: the outline trace does not return to its start");
+  // The way back along this edge, or at the start the start edge forward, is always open.
+  assert(best.edge >= 0);
   return best;
 }
 

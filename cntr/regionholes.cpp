@@ -14,10 +14,12 @@
 
 #include "cntr/region.h"
 #include "lynstd/orientation.h"
+#include "pointorder.h"
 
 namespace {
 
 using Points = std::vector<sgVector<2>>;
+using sgcntr::lexLess;
 
 /// What the figures of two polygons A and B must satisfy.
 enum class Relation { bInsideA, apart };
@@ -30,10 +32,6 @@ struct Edge {
 Edge edgeOf(const Points& p, int k) {
   const std::size_t i = static_cast<std::size_t>(k);
   return {p[(i + p.size() - 1) % p.size()], p[i]};
-}
-
-bool lexLess(const sgVector<2>& a, const sgVector<2>& b) {
-  return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y());
 }
 
 struct PointLess {
