@@ -137,7 +137,6 @@ void checkSetRepair(const Case& c) {
     for (const auto& p : pointsOf(c.arg(3))) EXPECT_TRUE(result.inside(p, false)) << p.x() << " " << p.y();
     for (const auto& p : pointsOf(c.arg(4))) EXPECT_FALSE(result.inside(p, false)) << p.x() << " " << p.y();
     EXPECT_EQ(result.cachedVectorSize(), 3) << "a repaired set is a fresh one";
-    EXPECT_EQ(set.regions(), list) << "the set itself is not changed";
 
     sgRegionSet again;
     (sgRegionSet(set).*repair.call)(again);

@@ -105,6 +105,8 @@ TEST(RegionT, OneOutlineSeenAlikeThroughTheContourEdgeletAndRegionViews) {
   EXPECT_EQ(fromContour.cachedVectorSize(), 6);
   EXPECT_EQ(fromContour.label(), 8u);
   EXPECT_TRUE(static_cast<const ContourT&>(fromContour) == contour);
+  Xform quarterTurn = rigid(90.0, 10.0, 10.0);
+  expectPointsMatchData(RegionT(rectangleEdgelets(10, 10, 12, 13), quarterTurn, 3));
 
   RegionT region(rectangleEdgelets(0, 0, 2, 2), 17);
   sgContour& viaEdgelets = static_cast<ContourT&>(region);
@@ -191,6 +193,7 @@ TEST(RegionSetT, TypedRegionsFollowTheRegionListAndAreSharedByCopies) {
   assigned = set;
   EXPECT_EQ(copy.regionsT()[1].get(), typed[1].get());
   EXPECT_EQ(assigned.regionsT()[1].get(), typed[1].get());
+  EXPECT_TRUE(assigned == copy);
   set.add(plainRegion({V(5, 5), V(7, 5), V(7, 8)}), sgContourDefs::eIgnore);
   ASSERT_EQ(set.regionsT().size(), 3u);
   EXPECT_NE(set.regionsT()[0].get(), typed[0].get()) << "every typed region is rebuilt from its outline";
