@@ -109,6 +109,7 @@ std::string describeException(const std::string& name) {
   const std::unique_ptr<sgException> sample(make.at(name)());
   try {
     make.at(name)()->suicideAndRethrow();  // frees itself: a leak fails the sanitized run
+    ADD_FAILURE() << "returned";
   } catch (const sgException& e) {
     EXPECT_EQ(typeid(e), typeid(*sample));
   }
@@ -299,6 +300,8 @@ TEST(Platform, StaleCachesExactEqualityAndIndependentClones) {
     EXPECT_EQ(sgAngle8::fromRadian(sgAngle8(static_cast<unsigned char>(code)).toRadian()).code(), code);
   EXPECT_STREQ(sgFitError(L"\u03c0 \u2248 3 \U0001D11E").what(), "\xcf\x80 \xe2\x89\x88 3 \xf0\x9d\x84\x9e");
   EXPECT_STREQ(sgFitError(std::wstring(1, wchar_t(0xD800))).what(), "\xef\xbf\xbd");  // not a character
+  EXPECT_TRUE(sg2XformLinear().mapPoint(V(-3.5, 2.25)) == V(-3.5, 2.25) &&
+              sg2Rigid().mapPoint(V(1, 2)) == V(1, 2));
   // A clone is a new, uncounted object of the same class that outlives its original.
   Handle linear(new sg2XformLinear(sgXform<2>(sgMatrix<2>(0.0, -1.0, 1.0, 0.0), V(2.0, 3.0))));
   Handle rigid(new sg2Rigid(sgDegree(10.0), V(1.0, 1.0)));
