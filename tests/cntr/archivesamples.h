@@ -4,10 +4,10 @@
 // the golden files (tests/tools/make_golden.cpp).
 #include <bit>
 #include <cstdint>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cntr/cntrtmpl.h"
@@ -104,7 +104,7 @@ inline Bytes storeThroughPointer(sgPersistent& object) {
 /// Each golden file's name and its bytes. Every persistent field of the samples is away from its
 /// default and shared objects are shared, so that a field dropped or a sharing lost shows; the
 /// version 0 files are records as older versions of the library wrote them.
-inline std::vector<std::pair<std::string, Bytes>> makeGoldenArchives() {
+inline std::map<std::string, Bytes> makeGoldenArchives() {
   using H = sgPtrHandle_const<sgRegion>;
   sgContour contour({V(-1.5, 2.0), V(3.25, -4.0), V(0.1, 7.0)}, false, 42);
   contour.cachedVectorSize(5);
