@@ -1,8 +1,11 @@
 // Archives as rows of tests/data/archives.cases: the committed golden files, records loaded into
 // new and used objects, refused and hostile input with their exact errors, the value encodings.
+#include <unistd.h>
+
 #include <charconv>
+#include <cstring>
+#include <filesystem>
 #include <functional>
-#include <limits>
 
 #include "cntr/archivesamples.h"
 #include "cntr/edgeletshapes.h"
@@ -80,14 +83,9 @@ std::string probe(const sgPersistent& o, const std::string& key, const std::stri
     const auto x = as<sgContourT<sgEdgelet>>(o).dataFromPointsXform();
     return x ? num(x->mapPoint(V(0, 0)).x()) + " " + num(x->mapPoint(V(0, 0)).y()) : "null";
   }
-  if (key == "typed" && region) {
-    const auto typed = as<sgRegionT<sgEdgelet>>(o).holes();
-    return tree(Handles(typed.begin(), typed.end()), ids);
-  }
-  if (key == "typed") {  // the plain list, then the typed one, numbered together
-    const auto& set = as<sgRegionSetT<sgEdgelet>>(o);
-    const auto typed = set.regionsT();
-    return tree(set.regions(), ids) + "|" + tree(Handles(typed.begin(), typed.end()), ids);
+  if (key == "typed") {  // an edgelet set's plain regions, then its typed ones, numbered together
+    const auto typed = as<sgRegionSetT<sgEdgelet>>(o).regionsT();
+    return tree(as<sgRegionSet>(o).regions(), ids) + "|" + tree(Handles(typed.begin(), typed.end()), ids);
   }
   throw std::invalid_argument("unknown probe " + key);
 }
@@ -162,21 +160,12 @@ void checkLoad(const Case& c) {
   if (last) expectProbes(*last, c.arg(3));
 }
 
-// value | type | bytes: loaded into a variable holding something else, they store again as
-// themselves. decode | type | bytes | error: loading them is refused.
+// value | type | bytes: loaded into a default variable, they store again as themselves. decode | type | bytes
+// | error: loading them is refused.
 template <class T>
 void checkValue(const Case& c) {
   const Bytes bytes = assemble(c.arg(1));
   T loaded{};
-  if constexpr (std::is_arithmetic_v<T>) {
-    loaded = T(1);
-  } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, std::wstring>) {
-    loaded.assign(3, 'o');
-  } else if constexpr (std::is_same_v<T, sgMatrix<2>>) {
-    loaded = sgMatrix<2>(7, 7, 7, 7);
-  } else {
-    loaded = sgXform<2>(sgMatrix<2>(7, 7, 7, 7), V(7, 7));
-  }
   sgArchive in(bytes);
   expectOutcome(c.op == "decode" ? c.arg(2) : "-", [&] { in || loaded; });
   if (c.op == "decode") return;
@@ -260,21 +249,78 @@ TEST(EdgeletContourLoading, TransformIsReplacedOrMissing) {
   EXPECT_EQ(sg_Instantiator::find(typeid(sgContourDefs::Errors).name()), nullptr) << "abstract: never loaded";
 }
 
-// Found by the geometry fuzzer: modes outside their enumerations are refused or ignored; their
-// fixed type int makes every int a value the library may test.
+// Objects behind pointers: a shared hole is stored once and loads as one object, held by the
+// archive and by each handle; an object stored again is a back-reference; each serialize is one
+// pass; nesting deeper than kMaxDepth is refused both ways.
+TEST(ArchivePointers, SharingCountsPassesAndNesting) {
+  const sgPtrHandle_const<sgRegion> hole(new sgRegion(rectangle(1, 1, 2, 2)));
+  sgRegion region(rectangle(0, 0, 4, 4));
+  sgRegionTestAccess::listHolesUnchecked(region, {hole, hole});
+  sgArchive out;
+  sgPersistent *first = nullptr, *second = nullptr;
+  sgPersistent::serializePointer(out, &region, first);
+  const std::size_t once = out.bytes().size();
+  sgPersistent::serializePointer(out, &region, first);
+  EXPECT_EQ(out.bytes().size(), once + 9) << "stored again as a tag and an object number";
+  sgArchive in(out.bytes());
+  sgPersistent::serializePointer(in, nullptr, first);
+  sgPersistent::serializePointer(in, nullptr, second);
+  const auto* loaded = dynamic_cast<const sgRegion*>(first);
+  ASSERT_TRUE(loaded && first == second);
+  EXPECT_EQ(loaded->refCount(), 1) << "the archive's reference";
+  EXPECT_EQ(loaded->holes().at(1)->refCount(), 3) << "the archive's and both handles";
+
+  sgArchive twice;
+  region.serialize(twice);
+  region.serialize(twice);  // a new pass: the visited marks of the first are gone
+  EXPECT_EQ(twice.bytes().size(), 2 * (once - 9 - std::strlen(typeid(sgRegion).name())))  // no pointer head
+      << "the second pass wrote nothing";
+
+  const auto storeChain = [](int n) {  // n regions, each the only hole of the next
+    sgPtrHandle<sgRegion> head(new sgRegion(rectangle(0, 0, 1, 1)));
+    for (int i = 1; i < n; ++i) {
+      sgPtrHandle<sgRegion> next(new sgRegion(rectangle(0, 0, 1, 1)));
+      sgRegionTestAccess::listHolesUnchecked(*next, {head});
+      head = next;
+    }
+    return storeThroughPointer(*head);
+  };
+  const Bytes deepest = storeChain(sgArchive::kMaxDepth);
+  Bytes deeper = assemble("new:sgRegion b1 b1 b0 q0 b1 P:0,0,1,0,1,1,0,1 q3 b0 q1");
+  deeper.insert(deeper.end(), deepest.begin(), deepest.end());
+  for (const Bytes& bytes : {deepest, deeper}) {
+    sgArchive chain(bytes);
+    expectOutcome(bytes == deepest ? "-" : "Corrupt: objects nested deeper than 256 levels",
+                  [&] { sgPersistent::serializePointer(chain, nullptr, first); });
+  }
+  expectOutcome("Error: objects nested deeper than 256 levels cannot be stored",
+                [&] { storeChain(sgArchive::kMaxDepth + 1); });
+}
+
+TEST(ArchiveFiles, WrittenWholeReplacedAndRefusedWithThePath) {
+  const auto dir = std::filesystem::temp_directory_path() / ("archives_test." + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "a.bin").string(), missing = (dir / "missing.bin").string();
+  sgArchive out;
+  std::wstring text = L"file \u20ac";
+  out || text;
+  out.writeFile(path);
+  out.writeFile(path);  // replacing an existing file works too
+  EXPECT_EQ(std::unique_ptr<sgArchive>(sgArchive::openForLoading(path))->bytes(), out.bytes());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "a temporary file left";
+  expectOutcome("Error: cannot open archive file '" + missing + "': No such file or directory",
+                [&] { delete sgArchive::openForLoading(missing); });
+  EXPECT_THROW(delete sgArchive::openForLoading(dir.string()), sgArchive::Error);
+  EXPECT_THROW(out.writeFile((dir / "no" / "dir.bin").string()), sgArchive::Error);
+  std::wstring beyond(1, wchar_t(0x110000));
+  expectOutcome("Error: wide character 1114112 is not a code point", [&] { out || beyond; });
+  std::filesystem::remove_all(dir);
+}
+
+// Found by the geometry fuzzer: a mode outside its enumeration was a load of an invalid value.
+// With int as their fixed type every int is a value the library may test and refuse.
 static_assert(std::is_same_v<std::underlying_type_t<sgContourDefs::DiameterMode>, int>);
 static_assert(std::is_same_v<std::underlying_type_t<sgContourDefs::IntersectionMode>, int>);
 static_assert(std::is_same_v<std::underlying_type_t<sgContourDefs::DrawMode>, int>);
-TEST(FuzzRegressions, ModesAtTheEndsOfTheIntRangeAreRefusedOrIgnored) {
-  const Points bowTie = {{0, 0}, {4, 4}, {4, 0}, {0, 4}};
-  for (const int value : {std::numeric_limits<int>::min(), std::numeric_limits<int>::max()}) {
-    EXPECT_THROW(sgContour(bowTie).encloseCircle(sgContourDefs::DiameterMode(value)),
-                 sgContourDefs::BadParams);
-    const auto mode = static_cast<sgContourDefs::IntersectionMode>(value);
-    EXPECT_EQ(sgRegion(bowTie, mode).points(), bowTie);
-    const sgPtrHandle_const<sgRegion> region(new sgRegion(bowTie));
-    EXPECT_EQ(sgRegionSet({region, region}, mode).regions().size(), 2u);
-  }
-}
 
 }  // namespace
