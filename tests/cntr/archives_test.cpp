@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -19,8 +18,8 @@ using Handles = std::vector<sgPtrHandle_const<sgRegion>>;
 using Ids = std::map<const void*, std::size_t>;
 
 Bytes readFile(const std::string& name) {
-  const std::unique_ptr<sgArchive> in(sgArchive::openForLoading(LYNCNTR_TEST_DATA_DIR "/archives/" + name));
-  return in->bytes();
+  return std::unique_ptr<sgArchive>(sgArchive::openForLoading(LYNCNTR_TEST_DATA_DIR "/archives/" + name))
+      ->bytes();
 }
 
 std::string num(double v) {
@@ -39,9 +38,8 @@ const T& as(const sgPersistent& object) {
   return dynamic_cast<const T&>(object);
 }
 
-// Entries numbered by first appearance in the whole tree (`ids` holds the owner as 0, and null),
-// '-' an empty handle, an entry's own holes in brackets: "1 1 2[3]" is a shared hole and one
-// with an island.
+// Entries numbered by first appearance in the tree (`ids` holds the owner as 0, and null), '-' an
+// empty handle, own holes in brackets: "1 1 2[3]" is a shared hole and one with an island.
 std::string tree(const Handles& list, Ids& ids) {
   std::string out;
   for (const auto& h : list) {
@@ -68,7 +66,6 @@ std::string probe(const sgPersistent& o, const std::string& key, const std::stri
   if (key == "length") return num(as<sgContour>(o).length());
   if (key == "extremal") return num(double(as<sgContour>(o).extremalVertexIndex(sgRadian(std::stod(a)))));
   if (key == "msg") return narrow(as<sgContourDefs::Errors>(o).string());
-  if (key == "errno") return num(double(as<sgContourDefs::Errors>(o).errorNumber()));
   Ids ids{{&o, 0}, {nullptr, 0}};
   if (key == "holes") return tree(as<sgRegion>(o).holes(), ids);
   if (key == "regions") return tree(as<sgRegionSet>(o).regions(), ids);
@@ -82,10 +79,6 @@ std::string probe(const sgPersistent& o, const std::string& key, const std::stri
   if (key == "xform") {
     const auto x = as<sgContourT<sgEdgelet>>(o).dataFromPointsXform();
     return x ? num(x->mapPoint(V(0, 0)).x()) + " " + num(x->mapPoint(V(0, 0)).y()) : "null";
-  }
-  if (key == "typed") {  // an edgelet set's plain regions, then its typed ones, numbered together
-    const auto typed = as<sgRegionSetT<sgEdgelet>>(o).regionsT();
-    return tree(as<sgRegionSet>(o).regions(), ids) + "|" + tree(Handles(typed.begin(), typed.end()), ids);
   }
   throw std::invalid_argument("unknown probe " + key);
 }
@@ -135,10 +128,9 @@ void expectOutcome(const std::string& outcome, Call call) {
 // load | input | target | error or - | probes of the last object loaded (or of the target after
 // the error). The input is assembled, or the in-place record of a WKT shape of the target's class.
 void checkLoad(const Case& c) {
-  const std::string cls = c.arg(1).substr(0, c.arg(1).find(':'));
   sgArchive out;
   const bool wkt = c.arg(0).find("POLYGON") != std::string::npos || c.arg(0).find("LINESTRING") == 0;
-  if (wkt) makeObject(cls + ":" + c.arg(0), false)->serialize(out);
+  if (wkt) makeObject(c.arg(1).substr(0, c.arg(1).find(':')) + ":" + c.arg(0), false)->serialize(out);
   sgArchive in(wkt ? out.bytes() : assemble(c.arg(0), readFile));
   std::vector<std::unique_ptr<sgPersistent>> owned;  // what no handle holds belongs to the loader
   sgPersistent* last = nullptr;
@@ -160,15 +152,15 @@ void checkLoad(const Case& c) {
   if (last) expectProbes(*last, c.arg(3));
 }
 
-// value | type | bytes: loaded into a default variable, they store again as themselves. decode | type | bytes
-// | error: loading them is refused.
+// value | type | bytes: loaded into a default variable, they store again as themselves.
+// value | type | bytes | error: loading them is refused.
 template <class T>
 void checkValue(const Case& c) {
   const Bytes bytes = assemble(c.arg(1));
   T loaded{};
   sgArchive in(bytes);
-  expectOutcome(c.op == "decode" ? c.arg(2) : "-", [&] { in || loaded; });
-  if (c.op == "decode") return;
+  expectOutcome(c.args.size() > 2 ? c.arg(2) : "-", [&] { in || loaded; });
+  if (c.args.size() > 2) return;
   EXPECT_EQ(in.remaining(), 0u);
   sgArchive again;
   again || loaded;
@@ -212,7 +204,6 @@ const std::map<std::string, std::function<void(const Case&)>> kOps = {
        expectProbes(*made, c.arg(1));
      }},
     {"value", [](const Case& c) { kValueTypes.at(c.arg(0))(c); }},
-    {"decode", [](const Case& c) { kValueTypes.at(c.arg(0))(c); }},
 };
 
 class Archives : public testing::TestWithParam<Case> {};
@@ -246,7 +237,6 @@ TEST(EdgeletContourLoading, TransformIsReplacedOrMissing) {
   EXPECT_THROW(target.data({edgelet(0, 0)}), sgBadPointer);
   target.data({});  // nothing to map
   EXPECT_TRUE(target.points().empty());
-  EXPECT_EQ(sg_Instantiator::find(typeid(sgContourDefs::Errors).name()), nullptr) << "abstract: never loaded";
 }
 
 // Objects behind pointers: a shared hole is stored once and loads as one object, held by the
@@ -270,11 +260,12 @@ TEST(ArchivePointers, SharingCountsPassesAndNesting) {
   EXPECT_EQ(loaded->refCount(), 1) << "the archive's reference";
   EXPECT_EQ(loaded->holes().at(1)->refCount(), 3) << "the archive's and both handles";
 
+  sgRegion plain(rectangle(0, 0, 4, 4));
   sgArchive twice;
-  region.serialize(twice);
-  region.serialize(twice);  // a new pass: the visited marks of the first are gone
-  EXPECT_EQ(twice.bytes().size(), 2 * (once - 9 - std::strlen(typeid(sgRegion).name())))  // no pointer head
-      << "the second pass wrote nothing";
+  plain.serialize(twice);
+  const std::size_t single = twice.bytes().size();
+  plain.serialize(twice);  // a new pass: the visited marks of the first are gone
+  EXPECT_EQ(twice.bytes().size(), 2 * single);
 
   const auto storeChain = [](int n) {  // n regions, each the only hole of the next
     sgPtrHandle<sgRegion> head(new sgRegion(rectangle(0, 0, 1, 1)));
@@ -300,9 +291,9 @@ TEST(ArchivePointers, SharingCountsPassesAndNesting) {
 TEST(ArchiveFiles, WrittenWholeReplacedAndRefusedWithThePath) {
   const auto dir = std::filesystem::temp_directory_path() / ("archives_test." + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
-  const std::string path = (dir / "a.bin").string(), missing = (dir / "missing.bin").string();
+  const std::string path = (dir / "a.bin").string(), missing = (dir / "no" / "a.bin").string();
   sgArchive out;
-  std::wstring text = L"file \u20ac";
+  std::wstring text = L"file \u20ac", beyond(1, wchar_t(0x110000));
   out || text;
   out.writeFile(path);
   out.writeFile(path);  // replacing an existing file works too
@@ -310,9 +301,8 @@ TEST(ArchiveFiles, WrittenWholeReplacedAndRefusedWithThePath) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "a temporary file left";
   expectOutcome("Error: cannot open archive file '" + missing + "': No such file or directory",
                 [&] { delete sgArchive::openForLoading(missing); });
+  EXPECT_THROW(out.writeFile(missing), sgArchive::Error);
   EXPECT_THROW(delete sgArchive::openForLoading(dir.string()), sgArchive::Error);
-  EXPECT_THROW(out.writeFile((dir / "no" / "dir.bin").string()), sgArchive::Error);
-  std::wstring beyond(1, wchar_t(0x110000));
   expectOutcome("Error: wide character 1114112 is not a code point", [&] { out || beyond; });
   std::filesystem::remove_all(dir);
 }

@@ -1,7 +1,6 @@
 #pragma once
-// The objects whose archives are committed under tests/data/archives, and a small assembler of
-// archive bytes from readable tokens. Shared by the archive tests and by the program that writes
-// the golden files (tests/tools/make_golden.cpp).
+// The objects whose archives are committed under tests/data/archives and an assembler of archive
+// bytes from readable tokens, shared by the archive tests and tests/tools/make_golden.cpp.
 #include <bit>
 #include <cstdint>
 #include <map>
@@ -20,8 +19,8 @@
 /// region (written before holes were checked against each other), which the check refuses.
 class sgRegionTestAccess {
  public:
-  static void listHolesUnchecked(sgRegion& region, const std::vector<sgPtrHandle_const<sgRegion>>& holes) {
-    region.holes_ = holes;
+  static void listHolesUnchecked(sgRegion& r, const std::vector<sgPtrHandle_const<sgRegion>>& h) {
+    r.holes_ = h;
   }
 };
 
@@ -31,14 +30,11 @@ using V = sgVector<2>;
 using Points = std::vector<V>;
 using Bytes = std::vector<unsigned char>;
 
-/// The names the tables use for kPersistentClasses, in the same order.
-inline const char* const kClassNames[] = {
-    "EmptyContour", "EmptyRegionSet", "BadParams", "RegionCannotBeSetOpen", "sgContour", "sgRegion",
-    "sgRegionSet",  "sgContourT",     "sgRegionT", "sgRegionSetT"};
-
+/// The persistent class named `name`, found in the type's name as archives hold it (a name is
+/// mangled as its length and its letters).
 inline const std::type_info& classNamed(const std::string& name) {
-  for (std::size_t i = 0; i < std::size(kClassNames); ++i)
-    if (name == kClassNames[i]) return *kPersistentClasses[i];
+  for (const std::type_info* type : kPersistentClasses)
+    if (std::string(type->name()).find(std::to_string(name.size()) + name) != std::string::npos) return *type;
   throw std::invalid_argument("no persistent class named " + name);
 }
 
