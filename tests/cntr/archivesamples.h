@@ -15,8 +15,7 @@
 #include "lynstd/archive.h"
 #include "persistentclasses.h"
 
-/// Lists holes without the check of holes(...): an archive may hold one hole object twice in a
-/// region (written before holes were checked against each other), which the check refuses.
+/// Sets holes unchecked: an archive may list one hole object twice, which holes(...) refuses.
 class sgRegionTestAccess {
  public:
   static void listHolesUnchecked(sgRegion& r, const std::vector<sgPtrHandle_const<sgRegion>>& h) {
@@ -97,9 +96,8 @@ inline Bytes storeThroughPointer(sgPersistent& object) {
   return out.bytes();
 }
 
-/// Each golden file's name and its bytes. Every persistent field of the samples is away from its
-/// default and shared objects are shared, so that a field dropped or a sharing lost shows; the
-/// version 0 files are records as older versions of the library wrote them.
+/// Each golden file's name and bytes. Every field is away from its default and objects are shared,
+/// so that a field dropped or a sharing lost shows; the version 0 files are legacy records.
 inline std::map<std::string, Bytes> makeGoldenArchives() {
   using H = sgPtrHandle_const<sgRegion>;
   sgContour contour({V(-1.5, 2.0), V(3.25, -4.0), V(0.1, 7.0)}, false, 42);

@@ -1,6 +1,5 @@
-// Writes the golden archive files of the persistence tests into the directory given (normally
-// tests/data/archives). Run by hand only, when a record is changed on purpose: the tests compare
-// the library's output with the committed files, so regenerating them hides the change.
+// Writes the golden archive files into the directory given (tests/data/archives). Run by hand only,
+// when a record changes on purpose: regenerating the files hides a change the tests would catch.
 #include <iostream>
 
 #include "cntr/archivesamples.h"
