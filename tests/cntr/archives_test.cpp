@@ -82,8 +82,8 @@ std::string probe(const sgPersistent& o, const std::string& key, const std::stri
 }
 
 // Checks "key=value; key:arg=value; ..." on `object` ("-": nothing); `warmUpOnly` only asks.
-void expectProbes(const sgPersistent& object, const std::string& spec, bool warmUpOnly = false) {
-  std::istringstream in(spec == "-" ? "" : spec);
+void expectProbes(const sgPersistent& object, const std::string& checks, bool warmUpOnly = false) {
+  std::istringstream in(checks == "-" ? "" : checks);
   for (std::string item; std::getline(in, item, ';');) {
     item = item.substr(item.find_first_not_of(' '));
     const std::size_t eq = item.find('='), colon = item.find(':');
@@ -94,9 +94,10 @@ void expectProbes(const sgPersistent& object, const std::string& spec, bool warm
 }
 
 // "Class": made by its factory; "Class:WKT": that shape, if `used` with label 99 and bound 7.
-std::unique_ptr<sgPersistent> makeObject(const std::string& spec, bool used) {
-  const std::size_t colon = spec.find(':');
-  const std::string cls = spec.substr(0, colon), wkt = colon < spec.size() ? spec.substr(colon + 1) : "";
+std::unique_ptr<sgPersistent> makeObject(const std::string& target, bool used) {
+  const std::size_t colon = target.find(':');
+  const std::string cls = target.substr(0, colon),
+                    wkt = colon < target.size() ? target.substr(colon + 1) : "";
   const sg_Instantiator::Factory factory = sg_Instantiator::find(classNamed(cls).name());
   std::unique_ptr<sgPersistent> made(wkt.empty() && factory ? factory() : nullptr);
   if (cls == "sgContour" && !wkt.empty()) made = std::make_unique<sgContour>(casetable::contourOf(wkt));
