@@ -94,10 +94,9 @@ void expectProbes(const sgPersistent& object, const std::string& checks, bool wa
 }
 
 // "Class": made by its factory; "Class:WKT": that shape, if `used` with label 99 and bound 7.
-std::unique_ptr<sgPersistent> makeObject(const std::string& target, bool used) {
-  const std::size_t colon = target.find(':');
-  const std::string cls = target.substr(0, colon),
-                    wkt = colon < target.size() ? target.substr(colon + 1) : "";
+std::unique_ptr<sgPersistent> makeObject(const std::string& what, bool used) {
+  const std::size_t colon = what.find(':');
+  const std::string cls = what.substr(0, colon), wkt = colon < what.size() ? what.substr(colon + 1) : "";
   const sg_Instantiator::Factory factory = sg_Instantiator::find(classNamed(cls).name());
   std::unique_ptr<sgPersistent> made(wkt.empty() && factory ? factory() : nullptr);
   if (cls == "sgContour" && !wkt.empty()) made = std::make_unique<sgContour>(casetable::contourOf(wkt));
