@@ -1,20 +1,27 @@
 #pragma once
-// The sample objects whose archives are committed under tests/data/archives, the builders of the
-// legacy (version 0) records, and the list of golden files. Shared by the golden tests and the
-// program that wrote the files once (tests/tools/make_golden.cpp).
+// The objects whose archives are committed under tests/data/archives and an assembler of archive
+// bytes from readable tokens, shared by the archive tests and tests/tools/make_golden.cpp.
+#include <bit>
 #include <cstdint>
-#include <cstring>
+#include <map>
+#include <sstream>
+#include <stdexcept>
 #include <string>
-#include <typeinfo>
-#include <utility>
 #include <vector>
 
 #include "cntr/cntrtmpl.h"
-#include "cntr/contour.h"
 #include "cntr/contourdefs.h"
-#include "cntr/region.h"
 #include "cntr/regionst.h"
 #include "lynstd/archive.h"
+#include "persistentclasses.h"
+
+/// Sets holes unchecked: an archive may list one hole object twice, which holes(...) refuses.
+class sgRegionTestAccess {
+ public:
+  static void listHolesUnchecked(sgRegion& r, const std::vector<sgPtrHandle_const<sgRegion>>& h) {
+    r.holes_ = h;
+  }
+};
 
 namespace archivesamples {
 
@@ -22,189 +29,66 @@ using V = sgVector<2>;
 using Points = std::vector<V>;
 using Bytes = std::vector<unsigned char>;
 
-// ---- Sample objects: every persistent field away from its default, so that a field dropped
-// or reordered changes the bytes.
-
-inline Points rectangle(double x0, double y0, double x1, double y1) {
-  return {V(x0, y0), V(x1, y0), V(x1, y1), V(x0, y1)};
+/// The persistent class named `name`, found in the type's name as archives hold it (a name is
+/// mangled as its length and its letters).
+inline const std::type_info& classNamed(const std::string& name) {
+  for (const std::type_info* type : kPersistentClasses)
+    if (std::string(type->name()).find(std::to_string(name.size()) + name) != std::string::npos) return *type;
+  throw std::invalid_argument("no persistent class named " + name);
 }
-
-/// An open contour with a label and a non-default cache bound.
-inline sgContour makeSampleContour() {
-  sgContour contour({V(-1.5, 2.0), V(3.25, -4.0), V(0.1, 7.0)}, false, 42);
-  contour.cachedVectorSize(5);
-  return contour;
-}
-
-}  // namespace archivesamples
-
-/// Lists holes without the check of holes(...): an archive may hold one hole object twice in a
-/// region (written before holes were checked against each other), which the check refuses.
-class sgRegionTestAccess {
- public:
-  static void listHolesUnchecked(sgRegion& region, const std::vector<sgPtrHandle_const<sgRegion>>& holes) {
-    region.holes_ = holes;
-  }
-};
-
-namespace archivesamples {
-
-/// A region whose first two holes are one object, plus a third hole with an island of its own.
-inline sgRegion makeSampleRegion() {
-  const sgPtrHandle_const<sgRegion> shared(new sgRegion(rectangle(1, 1, 2, 2)));
-  sgRegion withIsland(rectangle(4, 4, 8, 8));
-  withIsland.holes(std::vector<sgPtrHandle_const<sgRegion>>{
-      sgPtrHandle_const<sgRegion>(new sgRegion(rectangle(5, 5, 6, 6)))});
-  sgRegion region(rectangle(0, 0, 10, 10));
-  region.label(7);
-  region.cachedVectorSize(4);
-  sgRegionTestAccess::listHolesUnchecked(
-      region, {shared, shared, sgPtrHandle_const<sgRegion>(new sgRegion(withIsland))});
-  return region;
-}
-
-/// A set holding one region twice, another once and an empty handle.
-inline sgRegionSet makeSampleRegionSet() {
-  const sgPtrHandle_const<sgRegion> first(new sgRegion(rectangle(0, 0, 2, 1)));
-  const sgPtrHandle_const<sgRegion> second(new sgRegion({V(3, 0), V(5, 0), V(4, 2)}));
-  sgRegionSet set({first, second, sgPtrHandle_const<sgRegion>(), first});
-  set.cachedVectorSize(2);
-  return set;
-}
-
-/// Edgelets with distinct magnitudes and direction codes, so that a lost datum shows.
-inline std::vector<sgEdgelet> makeSampleEdgelets(double x0, double y0, double x1, double y1) {
-  return {sgEdgelet(V(x0, y0), 11, sgAngle8(1)), sgEdgelet(V(x1, y0), 12, sgAngle8(64)),
-          sgEdgelet(V(x1, y1), 13, sgAngle8(128)), sgEdgelet(V(x0, y1), 14, sgAngle8(250))};
-}
-
-/// An edgelet contour under a rigid transform, with a label.
-inline sgContourT<sgEdgelet> makeSampleContourT() {
-  sgContourT<sgEdgelet> contour(makeSampleEdgelets(0, 0, 3, 2),
-                                sgPtrHandle_const<sg2XformBase>(new sg2Rigid(sgDegree(30.0), V(1, -2))));
-  contour.label(9);
-  return contour;
-}
-
-/// An edgelet region with a label and one hole at the region level (the record's only holes).
-inline sgRegionT<sgEdgelet> makeSampleRegionT() {
-  sgRegionT<sgEdgelet> region(makeSampleEdgelets(0, 0, 6, 6), 21);
-  region.sgRegion::holes(std::vector<sgPtrHandle_const<sgRegion>>{
-      sgPtrHandle_const<sgRegion>(new sgRegion(rectangle(2, 2, 3, 3)))});
-  return region;
-}
-
-/// An edgelet region set of two regions, the first listed twice.
-inline sgRegionSetT<sgEdgelet> makeSampleRegionSetT() {
-  const sgPtrHandle_const<sgRegionT<sgEdgelet>> first(
-      new sgRegionT<sgEdgelet>(makeSampleEdgelets(0, 0, 1, 1), 1));
-  const sgPtrHandle_const<sgRegionT<sgEdgelet>> second(
-      new sgRegionT<sgEdgelet>(makeSampleEdgelets(2, 0, 4, 1), 2));
-  return sgRegionSetT<sgEdgelet>(std::vector<sgPtrHandle_const<sgRegionT<sgEdgelet>>>{first, second, first});
-}
-
-// ---- Byte writers in the archive's fixed little-endian encoding.
-
-inline void putByte(Bytes& b, unsigned char v) { b.push_back(v); }
 
 inline void putUInt64(Bytes& b, std::uint64_t v) {
   for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
-inline void putDouble(Bytes& b, double v) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &v, sizeof bits);
-  putUInt64(b, bits);
-}
-
-inline void putPoints(Bytes& b, const Points& points) {
-  putByte(b, 0);  // vector record version
-  putUInt64(b, points.size());
-  for (const V& p : points) {
-    putDouble(b, p.x());
-    putDouble(b, p.y());
+/// Archive bytes from tokens split at spaces: bN one byte, qN eight (signed or 0x...), dX a
+/// double, P:x,y,... a point vector record, new:Class the head of a new object's pointer record,
+/// ref:N a back-reference to object N, x:hex raw bytes, @file the bytes `file(name)` gives.
+inline Bytes assemble(const std::string& text, Bytes (*file)(const std::string&) = nullptr) {
+  Bytes b;
+  std::istringstream tokens(text);
+  for (std::string t; tokens >> t;) {
+    const std::size_t colon = t.find(':');
+    const std::string kind = colon == std::string::npos ? t.substr(0, 1) : t.substr(0, colon);
+    const std::string rest = t.substr(colon == std::string::npos ? 1 : colon + 1);
+    if (kind == "b") {
+      b.push_back(static_cast<unsigned char>(std::stoul(rest)));
+    } else if (kind == "q") {
+      putUInt64(b, rest[0] == '-' ? std::uint64_t(std::stoll(rest)) : std::stoull(rest, nullptr, 0));
+    } else if (kind == "d") {
+      putUInt64(b, std::bit_cast<std::uint64_t>(std::stod(rest)));
+    } else if (kind == "@" && file) {
+      const Bytes included = file(rest);
+      b.insert(b.end(), included.begin(), included.end());
+    } else if (kind == "x") {
+      for (std::size_t i = 0; i + 1 < rest.size(); i += 2)
+        b.push_back(static_cast<unsigned char>(std::stoul(rest.substr(i, 2), nullptr, 16)));
+    } else if (kind == "ref") {
+      b.push_back(1), putUInt64(b, std::stoull(rest));
+    } else if (kind == "new") {
+      const std::string name = classNamed(rest).name();
+      b.push_back(2), putUInt64(b, name.size()), b.insert(b.end(), name.begin(), name.end());
+    } else if (kind == "P") {
+      std::vector<double> xy;
+      for (std::istringstream in(rest); std::getline(in, t, ',');) xy.push_back(std::stod(t));
+      b.push_back(0), putUInt64(b, xy.size() / 2);
+      for (double v : xy) putUInt64(b, std::bit_cast<std::uint64_t>(v));
+    } else {
+      throw std::invalid_argument("unknown archive token " + t);
+    }
   }
-}
-
-/// The head of a pointer record that introduces a new object of class `type`.
-inline void putNewObjectHeader(Bytes& b, const std::type_info& type) {
-  const std::string name = type.name();
-  putByte(b, 2);
-  putUInt64(b, name.size());
-  b.insert(b.end(), name.begin(), name.end());
-}
-
-/// A pointer record that refers back to the object numbered `id` in this archive.
-inline void putBackReference(Bytes& b, std::uint64_t id) {
-  putByte(b, 1);
-  putUInt64(b, id);
-}
-
-// ---- Legacy (version 0) records, as older versions of the library wrote them.
-
-/// Contour level 0: the legacy base level (its version 0 and the sgPersistent level 0), the
-/// points, one byte no longer used, cachedVectorSize, the closed flag.
-inline Bytes makeLegacyContourRecord(const Points& points, long cacheSize, bool closed,
-                                     unsigned char baseVersion = 0) {
-  Bytes b;
-  putByte(b, 0);
-  putByte(b, baseVersion);
-  putByte(b, 0);
-  putPoints(b, points);
-  putByte(b, 0x5A);
-  putUInt64(b, static_cast<std::uint64_t>(cacheSize));
-  putByte(b, closed ? 1 : 0);
   return b;
 }
 
-/// Region level 0: the legacy base level, the outer points, one unused byte, cachedVectorSize.
-inline Bytes makeLegacyRegionRecord(const Points& points, long cacheSize, unsigned char baseVersion = 0) {
-  Bytes b;
-  putByte(b, 0);
-  putByte(b, baseVersion);
-  putByte(b, 0);
-  putPoints(b, points);
-  putByte(b, 0xA5);
-  putUInt64(b, static_cast<std::uint64_t>(cacheSize));
-  return b;
+inline Points rectangle(double x0, double y0, double x1, double y1) {
+  return {V(x0, y0), V(x1, y0), V(x1, y1), V(x0, y1)};
 }
 
-/// The points of the two regions of the legacy region-set sample.
-inline Points legacySetFirstRegion() { return rectangle(0, 0, 3, 3); }
-inline Points legacySetSecondRegion() { return {V(5, 0), V(7, 0), V(6, 1.5)}; }
-
-/// Region-set level 0: the sgPersistent level and the regions, with no cache bound. Its regions
-/// are legacy records too, and the third refers back to the first, which is object 1 (the set
-/// itself is object 0 when loaded through a pointer).
-inline Bytes makeLegacyRegionSetRecord() {
-  Bytes b;
-  putByte(b, 0);
-  putByte(b, 0);
-  putByte(b, 0);  // handle-vector record version
-  putUInt64(b, 3);
-  for (const Points& points : {legacySetFirstRegion(), legacySetSecondRegion()}) {
-    putNewObjectHeader(b, typeid(sgRegion));
-    const Bytes region = makeLegacyRegionRecord(points, 3);
-    b.insert(b.end(), region.begin(), region.end());
-  }
-  putBackReference(b, 1);
-  return b;
+inline std::vector<sgEdgelet> sampleEdgelets(double x0, double y0, double x1, double y1) {
+  return {sgEdgelet(V(x0, y0), 11, sgAngle8(1)), sgEdgelet(V(x1, y0), 12, sgAngle8(64)),
+          sgEdgelet(V(x1, y1), 13, sgAngle8(128)), sgEdgelet(V(x0, y1), 14, sgAngle8(250))};
 }
 
-/// A pointer record holding `record` as a new object of class `type`.
-inline Bytes wrapAsNewObject(const std::type_info& type, const Bytes& record) {
-  Bytes b;
-  putNewObjectHeader(b, type);
-  b.insert(b.end(), record.begin(), record.end());
-  return b;
-}
-
-inline Points legacyContourPoints() { return {V(0, 0), V(2.5, 0), V(2.5, -1)}; }
-inline Points legacyRegionPoints() { return {V(0, 0), V(4, 0), V(0, 3)}; }
-
-// ---- The golden files.
-
-/// The pointer record of `object` as the library writes it today.
 inline Bytes storeThroughPointer(sgPersistent& object) {
   sgArchive out;
   sgPersistent* unused = nullptr;
@@ -212,18 +96,39 @@ inline Bytes storeThroughPointer(sgPersistent& object) {
   return out.bytes();
 }
 
-/// Each golden file's name and the bytes it must hold.
-inline std::vector<std::pair<std::string, Bytes>> makeGoldenArchives() {
-  sgContour contour = makeSampleContour();
-  sgRegion region = makeSampleRegion();
-  sgRegionSet set = makeSampleRegionSet();
-  sgContourT<sgEdgelet> contourT = makeSampleContourT();
-  sgRegionT<sgEdgelet> regionT = makeSampleRegionT();
-  sgRegionSetT<sgEdgelet> setT = makeSampleRegionSetT();
+/// Each golden file's name and bytes. Every field is away from its default and objects are shared,
+/// so that a field dropped or a sharing lost shows; the version 0 files are legacy records.
+inline std::map<std::string, Bytes> makeGoldenArchives() {
+  using H = sgPtrHandle_const<sgRegion>;
+  sgContour contour({V(-1.5, 2.0), V(3.25, -4.0), V(0.1, 7.0)}, false, 42);
+  contour.cachedVectorSize(5);
+  // The first two holes are one object; the third has an island of its own.
+  const H shared(new sgRegion(rectangle(1, 1, 2, 2)));
+  sgRegion withIsland(rectangle(4, 4, 8, 8));
+  withIsland.holes(std::vector<H>{H(new sgRegion(rectangle(5, 5, 6, 6)))});
+  sgRegion region(rectangle(0, 0, 10, 10));
+  region.label(7);
+  region.cachedVectorSize(4);
+  sgRegionTestAccess::listHolesUnchecked(region, {shared, shared, H(new sgRegion(withIsland))});
+  const H first(new sgRegion(rectangle(0, 0, 2, 1)));
+  sgRegionSet set({first, H(new sgRegion({V(3, 0), V(5, 0), V(4, 2)})), H(), first});
+  set.cachedVectorSize(2);
+  sgContourT<sgEdgelet> contourT(sampleEdgelets(0, 0, 3, 2),
+                                 sgPtrHandle_const<sg2XformBase>(new sg2Rigid(sgDegree(30.0), V(1, -2))));
+  contourT.label(9);
+  sgRegionT<sgEdgelet> regionT(sampleEdgelets(0, 0, 6, 6), 21);
+  regionT.sgRegion::holes(std::vector<H>{H(new sgRegion(rectangle(2, 2, 3, 3)))});
+  using HT = sgPtrHandle_const<sgRegionT<sgEdgelet>>;
+  const HT firstT(new sgRegionT<sgEdgelet>(sampleEdgelets(0, 0, 1, 1), 1));
+  sgRegionSetT<sgEdgelet> setT(
+      std::vector<HT>{firstT, HT(new sgRegionT<sgEdgelet>(sampleEdgelets(2, 0, 4, 1), 2)), firstT});
   sgContourDefs::EmptyContour emptyContour;
   sgContourDefs::EmptyRegionSet emptyRegionSet(L"no region \u00e9");
   sgContourDefs::BadParams badParams(L"holes cannot intersect region");
   sgContourDefs::RegionCannotBeSetOpen cannotOpen;
+  // Legacy records: a base level (version 0, sgPersistent level), the points, a byte no longer
+  // used, cachedVectorSize, then the contour's closed flag; a set's regions are legacy records.
+  const std::string legacyRegion = "new:sgRegion b0 b0 b0 P:";
   return {
       {"contour.bin", storeThroughPointer(contour)},
       {"region.bin", storeThroughPointer(region)},
@@ -235,10 +140,11 @@ inline std::vector<std::pair<std::string, Bytes>> makeGoldenArchives() {
       {"emptyregionset.bin", storeThroughPointer(emptyRegionSet)},
       {"badparams.bin", storeThroughPointer(badParams)},
       {"regioncannotbesetopen.bin", storeThroughPointer(cannotOpen)},
-      {"contour_v0.bin",
-       wrapAsNewObject(typeid(sgContour), makeLegacyContourRecord(legacyContourPoints(), 6, false))},
-      {"region_v0.bin", wrapAsNewObject(typeid(sgRegion), makeLegacyRegionRecord(legacyRegionPoints(), 8))},
-      {"regionset_v0.bin", wrapAsNewObject(typeid(sgRegionSet), makeLegacyRegionSetRecord())},
+      {"contour_v0.bin", assemble("new:sgContour b0 b0 b0 P:0,0,2.5,0,2.5,-1 b90 q6 b0")},
+      {"region_v0.bin", assemble(legacyRegion + "0,0,4,0,0,3 b165 q8")},
+      {"regionset_v0.bin",
+       assemble("new:sgRegionSet b0 b0 b0 q3 " + legacyRegion + "0,0,3,0,3,3,0,3 b165 q3 " + legacyRegion +
+                "5,0,7,0,6,1.5 b165 q3 ref:1")},
   };
 }
 

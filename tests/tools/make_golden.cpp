@@ -1,26 +1,19 @@
-// Writes the golden archive files of the persistence tests into the directory given (normally
-// tests/data/archives). Run by hand only, when a record is changed on purpose: the tests compare
-// the library's output with the committed files, so regenerating them hides the change.
-#include <exception>
+// Writes the golden archive files into the directory given (tests/data/archives). Run by hand only,
+// when a record changes on purpose: regenerating the files hides a change the tests would catch.
 #include <iostream>
 
 #include "cntr/archivesamples.h"
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: " << argv[0] << " OUTPUT_DIRECTORY\n";
-    return 2;
-  }
-  try {
-    for (auto& [name, bytes] : archivesamples::makeGoldenArchives()) {
-      sgArchive out;
-      out.raw(bytes.data(), bytes.size());
-      out.writeFile(std::string(argv[1]) + "/" + name);
-      std::cout << name << ": " << bytes.size() << " bytes\n";
-    }
-  } catch (const std::exception& e) {
-    std::cerr << "make_golden: " << e.what() << '\n';
-    return 1;
+int main(int argc, char** argv) try {
+  if (argc != 2) throw std::invalid_argument(std::string("usage: ") + argv[0] + " OUTPUT_DIRECTORY");
+  for (auto& [name, bytes] : archivesamples::makeGoldenArchives()) {
+    sgArchive out;
+    out.raw(bytes.data(), bytes.size());
+    out.writeFile(std::string(argv[1]) + "/" + name);
+    std::cout << name << ": " << bytes.size() << " bytes\n";
   }
   return 0;
+} catch (const std::exception& e) {
+  std::cerr << "make_golden: " << e.what() << '\n';
+  return 1;
 }
