@@ -6,37 +6,34 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include "cntr/contourprobe.h"
-#include "cntr/regionst.h"
 #include "support/casetable.h"
 
 namespace {
 
-using casetable::Case;
 using casetable::contourOf;
 using casetable::numberOf;
 using casetable::numbersOf;
 using casetable::regionOf;
 using casetable::regionSetOf;
+using C = const casetable::Case&;
 using Numbers = std::vector<double>;
 
 sgVector<2> pointOf(const std::string& text) {
   const Numbers v = numbersOf(text);
   return {v.at(0), v.at(1)};
 }
-
 sgLineSeg segmentOf(const std::string& text) {
   const Numbers v = numbersOf(text);
   return sgLineSeg({v.at(0), v.at(1)}, {v.at(2), v.at(3)});
 }
-
 sgXform<2> xformOf(const std::string& text) {
   const Numbers v = numbersOf(text);
   return sgXform<2>(sgMatrix<2>(v.at(0), v.at(1), v.at(2), v.at(3)), {v.at(4), v.at(5)});
 }
-
 bool flagOf(const std::string& text) { return numberOf(text) != 0.0; }
 
 // The protected forms, on the contour the WKT describes.
@@ -46,19 +43,27 @@ ContourProbe probeOf(const std::string& wkt) {
   return probe;
 }
 
-Numbers& append(Numbers& out, const std::vector<sgVector<2>>& points) {
+// Answers as the flat list of numbers the table writes.
+Numbers operator+(Numbers a, const Numbers& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+Numbers num(double v) { return {v}; }
+Numbers num(const sgVector<2>& v) { return {v.x(), v.y()}; }
+Numbers num(const std::vector<int>& v) { return Numbers(v.begin(), v.end()); }
+Numbers num(const sgMatrix<2>& m) { return {m(0, 0), m(0, 1), m(1, 0), m(1, 1)}; }
+Numbers num(const sgRect& r) { return num(r.origin()) + num(r.size()); }
+Numbers num(const std::vector<sgVector<2>>& points) {
+  Numbers out;
   for (const sgVector<2>& p : points) out.insert(out.end(), {p.x(), p.y()});
   return out;
 }
 
-Numbers numbersOfIndices(const std::vector<int>& indices) { return Numbers(indices.begin(), indices.end()); }
-
 // What an expected field stands for: the coordinates of a WKT shape, nothing for "none", else
 // numbers split at spaces, commas or semicolons.
 Numbers expectedIn(std::string text) {
-  Numbers out;
-  if (text == "none") return out;
-  if (std::isupper(static_cast<unsigned char>(text[0]))) return append(out, casetable::pointsOf(text));
+  if (text == "none") return {};
+  if (std::isupper(static_cast<unsigned char>(text[0]))) return num(casetable::pointsOf(text));
   std::replace(text.begin(), text.end(), ';', ' ');
   return numbersOf(text);
 }
@@ -84,157 +89,121 @@ void expectError(const std::string& expected, const std::function<void()>& query
 // An op names its number of input fields; the fields after them hold the expected answer.
 struct Op {
   std::size_t inputs;
-  std::function<Numbers(const Case&)> answer;
+  std::function<Numbers(C)> answer;
 };
+
+Numbers segmentCrossings(C c) {
+  const ContourProbe contour = probeOf(c.arg(0));
+  const sgLineSeg seg = segmentOf(c.arg(1));
+  std::vector<int> edges = {7, 8, 9};  // replaced, not appended to
+  const auto found = contour.intersections(seg, edges, flagOf(c.arg(2)));
+  EXPECT_EQ(contour.intersections(seg, flagOf(c.arg(2))), found) << "the public form gives the same";
+  return num(found) + num(edges);
+}
+
+Numbers regionWithHoles(C c) {
+  const auto rings = casetable::parseWkt(c.arg(0)).at(0);
+  sgRegion region(rings[0]);
+  std::vector<sgPtrHandle<sgRegion>> holes;
+  for (std::size_t i = 1; i < rings.size(); ++i) holes.emplace_back(new sgRegion(rings[i]));
+  region.holes(holes);
+  return num(double(region.holes().size()));
+}
+
+Numbers mappedRegion(C c) {
+  const sgPtrHandle<sgRegion> region = regionOf(c.arg(0)), expected = regionOf(c.arg(2));
+  region->label(42);
+  // A result with holes and filled caches, all of which the mapping must replace.
+  const sgPtrHandle<sgRegion> result = regionOf("POLYGON((1 1,2 1,2 2),(1.5 1.25,1.75 1.25,1.75 1.5))");
+  EXPECT_NEAR(result->area(true), 0.5 - 1.0 / 32, 1e-12);
+  region->map(xformOf(c.arg(1)), *result);
+  EXPECT_TRUE(result->label() == 42 && result->holes().empty());
+  EXPECT_EQ(result->isSelfIntersecting(), expected->isSelfIntersecting());
+  if (expected->points().size() >= 3) {
+    EXPECT_DOUBLE_EQ(result->area(true), expected->area(false)) << "the result's old caches are gone";
+  }
+  return num(result->points());
+}
+
+// The transforms are asked in turn of one set, so that wrongly shared cache keys show.
+Numbers enclosingRects(C c) {
+  const sgRegionSet set = regionSetOf(c.arg(0));
+  Numbers out;
+  std::istringstream xforms(c.arg(1));
+  for (std::string xform; std::getline(xforms, xform, ';');) out = out + num(set.encloseRect(xformOf(xform)));
+  return out;
+}
 
 const std::map<std::string, Op> kOps = {
-    {"length", {1, [](const Case& c) { return Numbers{contourOf(c.arg(0)).length()}; }}},
-    {"meanPosition",
+    {"polygon",
      {1,
-      [](const Case& c) {
-        const sgVector<2> m = contourOf(c.arg(0)).meanPosition();
-        return Numbers{m.x(), m.y()};
+      [](C c) {
+        const sgPolygon polygon = contourOf(c.arg(0)).polygon();
+        return num(polygon.points()) + num(polygon.fillMode());
       }}},
-    {"median", {1, [](const Case& c) { return Numbers{probeOf(c.arg(0)).medianFeatureSize()}; }}},
+    {"fromPolygon",
+     {1,
+      [](C c) {
+        const sgContour contour(sgPolygon(casetable::pointsOf(c.arg(0)), sgPolygon::eNonZeroWinding), 0);
+        return num(contour.isClosed()) + num(contour.length());
+      }}},
+    {"contourEqual", {2, [](C c) { return num(contourOf(c.arg(0)) == contourOf(c.arg(1))); }}},
+    {"length", {1, [](C c) { return num(contourOf(c.arg(0)).length()); }}},
+    {"meanPosition", {1, [](C c) { return num(contourOf(c.arg(0)).meanPosition()); }}},
+    {"median", {1, [](C c) { return num(probeOf(c.arg(0)).medianFeatureSize()); }}},
     {"closestVertex",
-     {2,
-      [](const Case& c) {
-        return Numbers{double(contourOf(c.arg(0)).closestVertexIndex(pointOf(c.arg(1))))};
-      }}},
+     {2, [](C c) { return num(contourOf(c.arg(0)).closestVertexIndex(pointOf(c.arg(1)))); }}},
     {"regionClosestVertex",
-     {2,
-      [](const Case& c) {
-        return Numbers{double(regionOf(c.arg(0))->closestVertexIndex(pointOf(c.arg(1))))};
-      }}},
+     {2, [](C c) { return num(regionOf(c.arg(0))->closestVertexIndex(pointOf(c.arg(1)))); }}},
     {"closestPoint",
      {3,
-      [](const Case& c) {
+      [](C c) {
         const sgContour contour = contourOf(c.arg(0));
         const sgVector<2> p = pointOf(c.arg(1));
-        const double distance = contour.distToPoint(p, flagOf(c.arg(2)));
-        const sgVector<2> closest = contour.closestPoint(p, flagOf(c.arg(2)));
-        return Numbers{closest.x(), closest.y(), distance};
+        return num(contour.closestPoint(p, flagOf(c.arg(2)))) + num(contour.distToPoint(p, flagOf(c.arg(2))));
       }}},
     {"vertexIndex",
-     {3,
-      [](const Case& c) {
-        return numbersOfIndices(contourOf(c.arg(0)).vertexIndex(pointOf(c.arg(1)), numberOf(c.arg(2))));
-      }}},
-    {"segment",
-     {3,
-      [](const Case& c) {
-        const ContourProbe contour = probeOf(c.arg(0));
-        const sgLineSeg seg = segmentOf(c.arg(1));
-        const bool endPoints = flagOf(c.arg(2));
-        std::vector<int> edges = {7, 8, 9};  // replaced, not appended to
-        const std::vector<sgVector<2>> found = contour.intersections(seg, edges, endPoints);
-        EXPECT_EQ(contour.intersections(seg, endPoints), found) << "the public form gives the same positions";
-        Numbers out;
-        append(out, found);
-        out.insert(out.end(), edges.begin(), edges.end());
-        return out;
-      }}},
+     {3, [](C c) { return num(contourOf(c.arg(0)).vertexIndex(pointOf(c.arg(1)), numberOf(c.arg(2)))); }}},
+    {"segment", {3, segmentCrossings}},
     {"candidates",
      {2,
-      [](const Case& c) {
+      [](C c) {
         std::vector<int> edges = {99};
         probeOf(c.arg(0)).candidateEdges(segmentOf(c.arg(1)), edges);
-        return numbersOfIndices(edges);
+        return num(edges);
       }}},
-    {"contours",
-     {2,
-      [](const Case& c) {
-        Numbers out;
-        return append(out, contourOf(c.arg(0)).intersections(contourOf(c.arg(1))));
-      }}},
-    {"selfIntersecting",
-     {1, [](const Case& c) { return Numbers{double(contourOf(c.arg(0)).isSelfIntersecting())}; }}},
-    {"holes",
-     {1,
-      [](const Case& c) {
-        const auto rings = casetable::parseWkt(c.arg(0)).at(0);
-        sgRegion region(rings[0]);
-        std::vector<sgPtrHandle<sgRegion>> holes;
-        for (std::size_t i = 1; i < rings.size(); ++i) holes.emplace_back(new sgRegion(rings[i]));
-        region.holes(holes);
-        return Numbers{double(region.holes().size())};
-      }}},
-    {"map",
-     {2,
-      [](const Case& c) {
-        const sgPtrHandle<sgRegion> region = regionOf(c.arg(0));
-        region->label(42);
-        // A result with holes and filled caches, all of which the mapping must replace.
-        const sgPtrHandle<sgRegion> result = regionOf("POLYGON((1 1,2 1,2 2),(1.5 1.25,1.75 1.25,1.75 1.5))");
-        EXPECT_NEAR(result->area(true), 0.5 - 1.0 / 32, 1e-12);
-        region->map(xformOf(c.arg(1)), *result);
-        const sgPtrHandle<sgRegion> expected = regionOf(c.arg(2));
-        EXPECT_EQ(result->label(), 42u);
-        EXPECT_TRUE(result->holes().empty());
-        EXPECT_EQ(result->isSelfIntersecting(), expected->isSelfIntersecting());
-        if (expected->points().size() >= 3) {
-          EXPECT_DOUBLE_EQ(result->area(true), expected->area(false)) << "the result's old caches are gone";
-        }
-        Numbers out;
-        return append(out, result->points());
-      }}},
-    {"setArea", {2, [](const Case& c) { return Numbers{regionSetOf(c.arg(0)).area(flagOf(c.arg(1)))}; }}},
-    {"setCentre",
-     {2,
-      [](const Case& c) {
-        const sgVector<2> m = regionSetOf(c.arg(0)).centerOfMass(flagOf(c.arg(1)));
-        return Numbers{m.x(), m.y()};
-      }}},
-    {"setInertia",
-     {2,
-      [](const Case& c) {
-        const sgMatrix<2> m = regionSetOf(c.arg(0)).inertiaMatrix(flagOf(c.arg(1)));
-        return Numbers{m(0, 0), m(0, 1), m(1, 0), m(1, 1)};
-      }}},
+    {"contours", {2, [](C c) { return num(contourOf(c.arg(0)).intersections(contourOf(c.arg(1)))); }}},
+    {"selfIntersecting", {1, [](C c) { return num(contourOf(c.arg(0)).isSelfIntersecting()); }}},
+    {"holes", {1, regionWithHoles}},
+    {"map", {2, mappedRegion}},
+    {"setArea", {2, [](C c) { return num(regionSetOf(c.arg(0)).area(flagOf(c.arg(1)))); }}},
+    {"setCentre", {2, [](C c) { return num(regionSetOf(c.arg(0)).centerOfMass(flagOf(c.arg(1)))); }}},
+    {"setInertia", {2, [](C c) { return num(regionSetOf(c.arg(0)).inertiaMatrix(flagOf(c.arg(1)))); }}},
     {"setInside",
-     {3,
-      [](const Case& c) {
-        return Numbers{double(regionSetOf(c.arg(0)).inside(pointOf(c.arg(1)), flagOf(c.arg(2))))};
-      }}},
+     {3, [](C c) { return num(regionSetOf(c.arg(0)).inside(pointOf(c.arg(1)), flagOf(c.arg(2)))); }}},
     {"setDistance",
      {3,
-      [](const Case& c) {
+      [](C c) {
         const Numbers f = numbersOf(c.arg(2));
-        return Numbers{
-            regionSetOf(c.arg(0)).distToPoint(pointOf(c.arg(1)), f.at(0) != 0, f.at(1) != 0, f.at(2) != 0)};
+        return num(
+            regionSetOf(c.arg(0)).distToPoint(pointOf(c.arg(1)), f.at(0) != 0, f.at(1) != 0, f.at(2) != 0));
       }}},
-    {"setEncloseRect",  // the transforms asked in turn of one set, so that cache keys are tried
-     {2,
-      [](const Case& c) {
-        const sgRegionSet set = regionSetOf(c.arg(0));
-        Numbers out;
-        std::string xforms = c.arg(1) + ";";
-        for (std::size_t at; (at = xforms.find(';')) != std::string::npos; xforms.erase(0, at + 1)) {
-          const sgRect r = set.encloseRect(xformOf(xforms.substr(0, at)));
-          out.insert(out.end(), {r.origin().x(), r.origin().y(), r.size().x(), r.size().y()});
-        }
-        return out;
-      }}},
-    {"setSelfIntersecting",
-     {1, [](const Case& c) { return Numbers{double(regionSetOf(c.arg(0)).isSelfIntersecting())}; }}},
-    {"setEqual",
-     {2, [](const Case& c) { return Numbers{double(regionSetOf(c.arg(0)) == regionSetOf(c.arg(1)))}; }}},
+    {"setEncloseRect", {2, enclosingRects}},
+    {"setSelfIntersecting", {1, [](C c) { return num(regionSetOf(c.arg(0)).isSelfIntersecting()); }}},
+    {"setEqual", {2, [](C c) { return num(regionSetOf(c.arg(0)) == regionSetOf(c.arg(1))); }}},
 };
 
-class QueryRows : public testing::TestWithParam<Case> {};
+class QueryRows : public testing::TestWithParam<casetable::Case> {};
 
 TEST_P(QueryRows, GiveTheKnownAnswer) {
-  const Case& c = GetParam();
+  C c = GetParam();
   SCOPED_TRACE(c.where + ": " + c.catches);
   const auto op = kOps.find(c.op);
   ASSERT_NE(op, kOps.end()) << "unknown op " << c.op;
   const auto answer = [&] { return op->second.answer(c); };
   if (c.arg(op->second.inputs)[0] == '!') return expectError(c.arg(op->second.inputs), answer);
   Numbers expected;
-  for (std::size_t i = op->second.inputs; i < c.args.size(); ++i) {
-    const Numbers part = expectedIn(c.args[i]);
-    expected.insert(expected.end(), part.begin(), part.end());
-  }
+  for (std::size_t i = op->second.inputs; i < c.args.size(); ++i) expected = expected + expectedIn(c.args[i]);
   const Numbers actual = answer();
   ASSERT_EQ(actual.size(), expected.size());
   // Tight, so that a changed constant shows; NaN expected means NaN.
