@@ -14,34 +14,21 @@
 
 namespace {
 
-using casetable::contourOf;
-using casetable::numberOf;
-using casetable::numbersOf;
-using casetable::regionOf;
-using casetable::regionSetOf;
-using C = const casetable::Case&;
+using namespace casetable;
+using C = const Case&;
 using Numbers = std::vector<double>;
 
-sgVector<2> pointOf(const std::string& text) {
-  const Numbers v = numbersOf(text);
-  return {v.at(0), v.at(1)};
-}
-sgLineSeg segmentOf(const std::string& text) {
-  const Numbers v = numbersOf(text);
-  return sgLineSeg({v.at(0), v.at(1)}, {v.at(2), v.at(3)});
-}
+sgVector<2> pairAt(const Numbers& v, std::size_t i) { return {v.at(i), v.at(i + 1)}; }
+sgVector<2> pointOf(const std::string& text) { return pairAt(numbersOf(text), 0); }
+sgLineSeg segmentOf(const std::string& text) { return sgLineSeg(pointOf(text), pairAt(numbersOf(text), 2)); }
 sgXform<2> xformOf(const std::string& text) {
   const Numbers v = numbersOf(text);
-  return sgXform<2>(sgMatrix<2>(v.at(0), v.at(1), v.at(2), v.at(3)), {v.at(4), v.at(5)});
+  return sgXform<2>(sgMatrix<2>(v.at(0), v.at(1), v.at(2), v.at(3)), pairAt(v, 4));
 }
 bool flagOf(const std::string& text) { return numberOf(text) != 0.0; }
 
 // The protected forms, on the contour the WKT describes.
-ContourProbe probeOf(const std::string& wkt) {
-  ContourProbe probe;
-  probe = contourOf(wkt);
-  return probe;
-}
+ContourProbe probeOf(const std::string& wkt) { return contourOf(wkt); }
 
 // Answers as the flat list of numbers the table writes.
 Numbers operator+(Numbers a, const Numbers& b) {
@@ -58,12 +45,13 @@ Numbers num(const std::vector<sgVector<2>>& points) {
   for (const sgVector<2>& p : points) out.insert(out.end(), {p.x(), p.y()});
   return out;
 }
+Numbers num(const sgPolygon& polygon) { return num(polygon.points()) + num(polygon.fillMode()); }
 
 // What an expected field stands for: the coordinates of a WKT shape, nothing for "none", else
 // numbers split at spaces, commas or semicolons.
 Numbers expectedIn(std::string text) {
   if (text == "none") return {};
-  if (std::isupper(static_cast<unsigned char>(text[0]))) return num(casetable::pointsOf(text));
+  if (std::isupper(static_cast<unsigned char>(text[0]))) return num(pointsOf(text));
   std::replace(text.begin(), text.end(), ';', ' ');
   return numbersOf(text);
 }
@@ -71,26 +59,19 @@ Numbers expectedIn(std::string text) {
 // Checks that `query` throws the error written "!Type message" (no message: an empty one); twice,
 // since a failure must not leave a cached answer behind.
 void expectError(const std::string& expected, const std::function<void()>& query) {
+  using Check = void (*)(std::function<void()>, const std::string&);
+  static const std::map<std::string, Check> kErrors = {
+      {"EmptyContour", expectThrowWithMessage<sgContourDefs::EmptyContour, std::function<void()>>},
+      {"EmptyRegionSet", expectThrowWithMessage<sgContourDefs::EmptyRegionSet, std::function<void()>>},
+      {"BadParams", expectThrowWithMessage<sgContourDefs::BadParams, std::function<void()>>}};
   const std::size_t space = std::min(expected.find(' '), expected.size());
-  const std::string type = expected.substr(1, space - 1);
-  const std::string message = expected.substr(std::min(space + 1, expected.size()));
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    if (type == "EmptyContour")
-      casetable::expectThrowWithMessage<sgContourDefs::EmptyContour>(query, message);
-    else if (type == "EmptyRegionSet")
-      casetable::expectThrowWithMessage<sgContourDefs::EmptyRegionSet>(query, message);
-    else if (type == "BadParams")
-      casetable::expectThrowWithMessage<sgContourDefs::BadParams>(query, message);
-    else
-      ADD_FAILURE() << "unknown error type " << type;
-  }
+  const Check check = kErrors.at(expected.substr(1, space - 1));
+  for (int attempt = 0; attempt < 2; ++attempt)
+    check(query, expected.substr(std::min(space + 1, expected.size())));
 }
 
 // An op names its number of input fields; the fields after them hold the expected answer.
-struct Op {
-  std::size_t inputs;
-  std::function<Numbers(C)> answer;
-};
+using Op = std::pair<std::size_t, std::function<Numbers(C)>>;
 
 Numbers segmentCrossings(C c) {
   const ContourProbe contour = probeOf(c.arg(0));
@@ -101,15 +82,6 @@ Numbers segmentCrossings(C c) {
   return num(found) + num(edges);
 }
 
-Numbers regionWithHoles(C c) {
-  const auto rings = casetable::parseWkt(c.arg(0)).at(0);
-  sgRegion region(rings[0]);
-  std::vector<sgPtrHandle<sgRegion>> holes;
-  for (std::size_t i = 1; i < rings.size(); ++i) holes.emplace_back(new sgRegion(rings[i]));
-  region.holes(holes);
-  return num(double(region.holes().size()));
-}
-
 Numbers mappedRegion(C c) {
   const sgPtrHandle<sgRegion> region = regionOf(c.arg(0)), expected = regionOf(c.arg(2));
   region->label(42);
@@ -117,6 +89,8 @@ Numbers mappedRegion(C c) {
   const sgPtrHandle<sgRegion> result = regionOf("POLYGON((1 1,2 1,2 2),(1.5 1.25,1.75 1.25,1.75 1.5))");
   EXPECT_NEAR(result->area(true), 0.5 - 1.0 / 32, 1e-12);
   region->map(xformOf(c.arg(1)), *result);
+  region->map(xformOf(c.arg(1)), *region);
+  EXPECT_TRUE(*region == *result && region->label() == 42 && region->holes().empty()) << "mapped into itself";
   EXPECT_TRUE(result->label() == 42 && result->holes().empty());
   EXPECT_EQ(result->isSelfIntersecting(), expected->isSelfIntersecting());
   if (expected->points().size() >= 3) {
@@ -135,16 +109,11 @@ Numbers enclosingRects(C c) {
 }
 
 const std::map<std::string, Op> kOps = {
-    {"polygon",
-     {1,
-      [](C c) {
-        const sgPolygon polygon = contourOf(c.arg(0)).polygon();
-        return num(polygon.points()) + num(polygon.fillMode());
-      }}},
+    {"polygon", {1, [](C c) { return num(contourOf(c.arg(0)).polygon()); }}},
     {"fromPolygon",
      {1,
       [](C c) {
-        const sgContour contour(sgPolygon(casetable::pointsOf(c.arg(0)), sgPolygon::eNonZeroWinding), 0);
+        const sgContour contour(sgPolygon(pointsOf(c.arg(0)), sgPolygon::eNonZeroWinding), 0);
         return num(contour.isClosed()) + num(contour.length());
       }}},
     {"contourEqual", {2, [](C c) { return num(contourOf(c.arg(0)) == contourOf(c.arg(1))); }}},
@@ -174,7 +143,7 @@ const std::map<std::string, Op> kOps = {
       }}},
     {"contours", {2, [](C c) { return num(contourOf(c.arg(0)).intersections(contourOf(c.arg(1)))); }}},
     {"selfIntersecting", {1, [](C c) { return num(contourOf(c.arg(0)).isSelfIntersecting()); }}},
-    {"holes", {1, regionWithHoles}},
+    {"holes", {1, [](C c) { return num(double(regionOf(c.arg(0))->holes().size())); }}},
     {"map", {2, mappedRegion}},
     {"setArea", {2, [](C c) { return num(regionSetOf(c.arg(0)).area(flagOf(c.arg(1)))); }}},
     {"setCentre", {2, [](C c) { return num(regionSetOf(c.arg(0)).centerOfMass(flagOf(c.arg(1)))); }}},
@@ -193,17 +162,17 @@ const std::map<std::string, Op> kOps = {
     {"setEqual", {2, [](C c) { return num(regionSetOf(c.arg(0)) == regionSetOf(c.arg(1))); }}},
 };
 
-class QueryRows : public testing::TestWithParam<casetable::Case> {};
+class QueryRows : public testing::TestWithParam<Case> {};
 
 TEST_P(QueryRows, GiveTheKnownAnswer) {
   C c = GetParam();
   SCOPED_TRACE(c.where + ": " + c.catches);
   const auto op = kOps.find(c.op);
   ASSERT_NE(op, kOps.end()) << "unknown op " << c.op;
-  const auto answer = [&] { return op->second.answer(c); };
-  if (c.arg(op->second.inputs)[0] == '!') return expectError(c.arg(op->second.inputs), answer);
+  const auto answer = [&] { return op->second.second(c); };
+  if (c.arg(op->second.first)[0] == '!') return expectError(c.arg(op->second.first), answer);
   Numbers expected;
-  for (std::size_t i = op->second.inputs; i < c.args.size(); ++i) expected = expected + expectedIn(c.args[i]);
+  for (std::size_t i = op->second.first; i < c.args.size(); ++i) expected = expected + expectedIn(c.args[i]);
   const Numbers actual = answer();
   ASSERT_EQ(actual.size(), expected.size());
   // Tight, so that a changed constant shows; NaN expected means NaN.
@@ -215,7 +184,6 @@ TEST_P(QueryRows, GiveTheKnownAnswer) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, QueryRows, testing::ValuesIn(casetable::readCases("queries")),
-                         casetable::caseName);
+INSTANTIATE_TEST_SUITE_P(Rows, QueryRows, testing::ValuesIn(readCases("queries")), caseName);
 
 }  // namespace
