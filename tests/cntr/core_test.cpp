@@ -58,6 +58,7 @@ TEST(ContourCore, EveryVertexMutatorClearsEveryCacheAndTheOtherSettersKeepThem) 
     apply(c);
     EXPECT_GE(changes.take(), 1) << "every mutator notifies";
     EXPECT_EQ(answersOf(c), clears ? after : before);
+    EXPECT_EQ(c.vertexIndex({-2, 1}, 0.6), std::vector<int>{2}) << "a new tolerance gets a new grid";
     EXPECT_EQ(c.hookCalls, hookCalls) << "only points(...) calls the hook";
     EXPECT_THROW(c.cachedVectorSize(-3), sgContourDefs::BadParams);
     c.notifyOnChange(false);
@@ -93,7 +94,6 @@ TEST(RegionCore, ConstructionClosednessAndDrawing) {
   fromOpen.isClosed(true);
   expectThrowWithMessage<sgContourDefs::RegionCannotBeSetOpen>([&] { fromOpen.isClosed(false); }, "");
   EXPECT_EQ(changes.take(), 0) << "neither changes anything";
-  EXPECT_FALSE(fromOpen.sgContour::isClosed());
   fromOpen.holes(Holes{regionOf("POLYGON((3 0.5,3.5 0.5,3.5 1))")});
   sgRecordingTablet tablet;
   fromOpen.draw(tablet, sgColor(), sgUITablet::eOverlay);
@@ -129,8 +129,7 @@ TEST(RegionCore, HolesAreSharedKeptInOrderAndLeftAloneWhenRefused) {
   const sgPtrHandle<sgRegion> outside = regionOf("POLYGON((-1 5,1 5,1 6,-1 6))");
   EXPECT_THROW(region.holes(std::vector<sgPtrHandle<sgRegion>>{second, outside}), sgContourDefs::BadParams);
   EXPECT_GT(changes.take(), 0) << "a refused list clears the caches all the same";
-  EXPECT_TRUE(region.holes().size() == 2 && region.holes()[0].get() == first.get())
-      << "and keeps the old holes";
+  EXPECT_TRUE(region.holes().size() == 2 && region.holes()[0].get() == first.get()) << "old holes kept";
   EXPECT_THROW(region.holes(Holes{sgPtrHandle_const<sgRegion>()}), sgBadPointer);
   EXPECT_THROW(region.holes(std::vector<sgPtrHandle<sgRegion>>{sgPtrHandle<sgRegion>()}), sgBadPointer);
   region.holes(Holes{});
@@ -198,7 +197,7 @@ TEST(RegionSetCore, ListChangesClearTheCachesAndCopiesCarryThem) {
   EXPECT_FALSE(set.isSelfIntersecting());
   set.add(regionOf("POLYGON((4 0,5 0,5 1,4 1))"), sgContourDefs::eIgnore);
   EXPECT_TRUE(set.area(false) == 3.0 && set.isSelfIntersecting()) << "no cached answer survives add";
-  set.regions(regionSetOf("MULTIPOLYGON(((1 1,2 1,2 2,1 2)))").regions(), sgContourDefs::eIgnore);
+  set.regions(std::vector{regionOf("POLYGON((1 1,2 1,2 2,1 2))")}, sgContourDefs::eIgnore);
   EXPECT_TRUE(set.area(false) == 1.0 && sfRealEq(set.centerOfMass(false), sgVector<2>(1.5, 1.5), 1e-12));
 
   sgRegionSet source = regionSetOf(kTwoSquares), target;
@@ -210,6 +209,7 @@ TEST(RegionSetCore, ListChangesClearTheCachesAndCopiesCarryThem) {
   const sgRegionSet& alias = target;
   target = alias;
   EXPECT_TRUE(target.cachedVectorSize() == 9 && target.area(false) == 2.0);
+  EXPECT_TRUE(target == regionSetOf(kTwoSquares)) << "equality does not look at the bound";
   EXPECT_EQ(targetChanges.take(), 0) << "the area cache is copied with its flag and kept by self-assignment";
   source.add(regionOf("POLYGON((10 0,11 0,11 1,10 1))"), sgContourDefs::eIgnore);
   EXPECT_TRUE(cachedIn(target, scaled(2.0))) << "the rectangle cache is copied deeply";
