@@ -9,26 +9,18 @@
 class ContourProbe : public sgContour {
  public:
   using sgContour::sgContour;
-  ContourProbe(const ContourProbe&) = default;
-  ContourProbe& operator=(const ContourProbe&) = default;
-  ContourProbe& operator=(const sgContour& other) {
-    sgContour::operator=(other);
-    return *this;
-  }
+  /// Not explicit, so that a plain contour can be assigned to a probe.
+  ContourProbe(const sgContour& other) : sgContour(other) {}  // NOLINT(google-explicit-constructor)
 
   using sgContour::candidateEdges;
-  using sgContour::checkEmptyContour;
   using sgContour::intersections;
-  using sgContour::lineSegs;
   using sgContour::medianFeatureSize;
   using sgContour::setPoints;
-  using sgContour::validLine;
 
   /// Moves vertex i without clearing any cache.
   void moveVertexUnnoticed(std::size_t i, const sgVector<2>& to) {
     const_cast<std::vector<sgVector<2>>&>(points())[i] = to;
   }
-
   int hookCalls = 0;
 
  protected:
