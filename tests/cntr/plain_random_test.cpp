@@ -575,16 +575,6 @@ std::vector<std::tuple<double, V, int>> bruteCrossings(const Points& p, bool clo
 /// vertex almost coincide.
 std::optional<bool> windsLikeACrossing(const Points& p) {
   bool positive = false, negative = false, twice = false;
-  const auto windingAround = [&](const V& q) {
-    int w = 0;  // signed crossings, sides in long double
-    for (std::size_t i = 0; i < p.size(); ++i) {
-      const V &a = p[i], &b = p[(i + 1) % p.size()];
-      const long double side = (static_cast<long double>(b.x()) - a.x()) * (q.y() - a.y()) -
-                               (static_cast<long double>(q.x()) - a.x()) * (b.y() - a.y());
-      w += (a.y() <= q.y() && b.y() > q.y() && side > 0) - (a.y() > q.y() && b.y() <= q.y() && side < 0);
-    }
-    return w;
-  };
   for (const V& v : p) {
     std::vector<double> angles;
     for (std::size_t i = 0; i < p.size(); ++i)
@@ -595,7 +585,7 @@ std::optional<bool> windsLikeACrossing(const Points& p) {
     for (std::size_t k = 0; k < angles.size(); ++k) {
       const double next = k + 1 < angles.size() ? angles[k + 1] : angles[0] + 2 * kPi;
       if (next - angles[k] < 1e-6 && next != angles[k]) return std::nullopt;
-      const int w = next == angles[k] ? 0 : windingAround(v + V(1e-7, sgRadian((angles[k] + next) / 2)));
+      const int w = next == angles[k] ? 0 : windingNumber(p, v + V(1e-7, sgRadian((angles[k] + next) / 2)));
       positive = positive || w > 0, negative = negative || w < 0, twice = twice || std::abs(w) > 1;
     }
   }

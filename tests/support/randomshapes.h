@@ -142,4 +142,16 @@ inline double distanceToSegment(const V& p, const V& a, const V& b) {
   return (a + d * t - p).len();
 }
 
+/// Winding number of the closed outline around q: signed crossings, sides in long double.
+inline int windingNumber(const Points& p, const V& q) {
+  int w = 0;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    const V &a = p[i], &b = p[(i + 1) % p.size()];
+    const long double side = (static_cast<long double>(b.x()) - a.x()) * (q.y() - a.y()) -
+                             (static_cast<long double>(q.x()) - a.x()) * (b.y() - a.y());
+    w += (a.y() <= q.y() && b.y() > q.y() && side > 0) - (a.y() > q.y() && b.y() <= q.y() && side < 0);
+  }
+  return w;
+}
+
 }  // namespace shapes
