@@ -24,7 +24,7 @@ inline bool coin(Rng& rng, int sides = 2) { return integer(rng, 1, sides) == 1; 
 
 /// Log-uniform from 3: mostly small outlines, some large enough for the edge index.
 inline int size(Rng& rng, int largest) {
-  return static_cast<int>(std::lround(std::exp(real(rng, 1.0986, std::log(largest)))));
+  return static_cast<int>(std::lround(std::exp(real(rng, std::log(3.0), std::log(largest)))));
 }
 
 /// Simple and star-shaped about `centre`: jittered, evenly spread angles and radii in [rMin, rMax].
@@ -109,15 +109,6 @@ inline Points transformed(const Points& points, double angle, double scale, V sh
   Points out;
   for (const V& p : points) out.push_back(V(c * p.x() - s * p.y(), s * p.x() + c * p.y()) * scale + shift);
   return out;
-}
-
-/// Scaled by 10^[lo, hi], shifted by up to 10^hi (or not), either orientation, any start vertex.
-inline Points placed(Rng& rng, Points p, double lo, double hi) {
-  const double reach = coin(rng, 3) ? 0.0 : std::pow(10.0, real(rng, lo, hi));
-  p = transformed(p, 0.0, std::pow(10.0, real(rng, lo, hi)), V(real(rng, -1, 1), real(rng, -1, 1)) * reach);
-  if (coin(rng)) std::reverse(p.begin(), p.end());
-  std::rotate(p.begin(), p.begin() + integer(rng, 0, static_cast<int>(p.size()) - 1), p.end());
-  return p;
 }
 
 /// Outlines of a set of regions on a small field: lattice rectangles (shared collinear sides),
