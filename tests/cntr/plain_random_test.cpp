@@ -286,7 +286,7 @@ TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanNearTheToleranceAndO
     return true;
   };
   compare(
-      "self-intersection near the tolerance", 2, 150,
+      "self-intersection near the tolerance", 2, 100,
       [&](Rng& rng) {
         const Points p = notchedSquare(gaps[integer(rng, 0, 11)], coin(rng));
         return transformed(p, turns[integer(rng, 0, 7)] + real(rng, 0, 1e-9), 1.0, V(real(rng, -50, 50), 1));
