@@ -1,7 +1,8 @@
 #pragma once
 // Random inputs for the differential tests: outlines a user brings (simple star-shaped and notched
-// ones, pixel staircases and walks, lattice outlines full of ties, self-crossing ones), placed in
-// either orientation at tiny and far-away scales, and sets of regions.
+// ones, pixel staircases and walks, lattice outlines full of ties, self-crossing ones), sets of
+// regions, and the turn, scale and shift that carry them to tiny and far-away places; also the two
+// plain measures the checks share.
 #include <algorithm>
 #include <cmath>
 #include <numbers>
