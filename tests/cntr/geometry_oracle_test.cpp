@@ -1,0 +1,417 @@
+// The library against independent implementations: GEOS (areas, centroids, unions, simplicity),
+// Boost.Geometry (inside test, convex hull) and OpenCV (moments of traced masks, enclosing circle,
+// convex hull, ellipse fit), on inputs a user brings.
+// Boost 1.74 includes some of its own deprecated headers.
+#define BOOST_ALLOW_DEPRECATED_HEADERS
+#include <gtest/gtest.h>
+
+#include <boost/geometry.hpp>
+#include <boost/geometry/geometries/point_xy.hpp>
+#include <boost/geometry/geometries/polygon.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "cntr/moments.h"
+#include "cntr/regionst.h"
+#include "lynstd/orientation.h"
+#include "platform/fitcriterion.h"
+#include "support/differential.h"
+#include "support/geosoracle.h"
+#include "support/tracedmasks.h"
+
+namespace {
+
+namespace bg = boost::geometry;
+using namespace shapes;
+using differential::compare;
+using BPoint = bg::model::d2::point_xy<double>;
+using BPolygon = bg::model::polygon<BPoint>;
+using Handles = std::vector<sgPtrHandle_const<sgRegion>>;
+constexpr double kPi = std::numbers::pi;
+
+Points pointsOf(const std::vector<cv::Point>& contour) {
+  Points out;
+  for (const cv::Point& p : contour) out.emplace_back(p.x, p.y);
+  return out;
+}
+std::vector<cv::Point2f> floatsOf(const Points& points) {
+  std::vector<cv::Point2f> out;
+  for (const V& p : points) out.emplace_back(static_cast<float>(p.x()), static_cast<float>(p.y()));
+  return out;
+}
+template <class Ring>
+Ring ringOf(const Points& points) {
+  Ring ring;
+  for (std::size_t i = 0; i <= points.size(); ++i)
+    ring.push_back(BPoint(points[i % points.size()].x(), points[i % points.size()].y()));
+  return ring;
+}
+
+TEST(MomentsOracle, TracedMasksWithHolesAgainstGeosAndOpenCv) {
+  int withHoles = 0, clockwise = 0, outlines = 0;
+  compare(
+      "traced masks", 21, 150,
+      [](Rng& rng) {
+        const int kind = integer(rng, 0, 2);
+        const bool salted = coin(rng);
+        return tracedmasks::trace(tracedmasks::drawMask(rng, kind, salted), coin(rng));
+      },
+      [&](const tracedmasks::Traced& t, Rng&) {
+        for (std::size_t k = 0; k < t.contours.size(); ++k) {
+          if (t.tree[k][3] >= 0 || t.contours[k].size() < 3 || cv::contourArea(t.contours[k]) == 0.0)
+            continue;
+          sgRegion region(pointsOf(t.contours[k]));
+          Handles holes;
+          std::vector<Points> holePoints;
+          // OpenCV's moments give every outline a positive area: the holes' raw moments are subtracted.
+          cv::Moments outer = cv::moments(t.contours[k]), raw = outer;
+          for (int h = t.tree[k][2]; h >= 0; h = t.tree[h][0]) {
+            holePoints.push_back(pointsOf(t.contours[h]));
+            holes.emplace_back(new sgRegion(holePoints.back()));
+            const cv::Moments m = cv::moments(t.contours[h]);
+            raw.m00 -= m.m00, raw.m10 -= m.m10, raw.m01 -= m.m01, raw.m20 -= m.m20, raw.m11 -= m.m11,
+                raw.m02 -= m.m02;
+          }
+          EXPECT_NO_THROW(region.holes(holes));
+          ++outlines, withHoles += !holes.empty(),
+              clockwise += sf_InertiaDataPolygon(region.points()).area() < 0.0;
+          const geosoracle::Geometry polygon = geosoracle::polygon(region.points(), holePoints);
+          const double area = geosoracle::area(polygon.get());
+          const V centroid = geosoracle::centroid(polygon.get()), ours = region.centerOfMass(true);
+          EXPECT_NEAR(region.area(true), area, 1e-9 * area);
+          EXPECT_NEAR(ours.x(), centroid.x(), 1e-9 * std::fabs(centroid.x()));
+          EXPECT_NEAR(ours.y(), centroid.y(), 1e-9 * std::fabs(centroid.y()));
+          const double cx = raw.m10 / raw.m00, cy = raw.m01 / raw.m00;
+          const double mu[] = {raw.m20 - cx * raw.m10, raw.m11 - cx * raw.m01, raw.m02 - cy * raw.m01};
+          const sgMatrix<2> m = region.inertiaMatrix(true), o = region.inertiaMatrix(false);
+          for (const auto& [got, want, trace] :
+               {std::tuple(m(0, 0), mu[0], mu[0] + mu[2]), std::tuple(m(0, 1), mu[1], mu[0] + mu[2]),
+                std::tuple(m(1, 1), mu[2], mu[0] + mu[2]),
+                std::tuple(o(0, 0), outer.mu20, outer.mu20 + outer.mu02),
+                std::tuple(o(0, 1), outer.mu11, outer.mu20 + outer.mu02),
+                std::tuple(o(1, 1), outer.mu02, outer.mu20 + outer.mu02)})
+            EXPECT_NEAR(got, want, 1e-9 * trace);
+        }
+        return true;
+      });
+  std::printf("traced masks: %d outlines, %d with holes\n", outlines, withHoles);
+  EXPECT_EQ(clockwise, outlines);
+  EXPECT_GT(withHoles, 100);
+}
+
+TEST(MinEnclosingCircleOracle, HoldsEveryVertexAndIsNoLargerThanOpenCvs) {
+  compare(
+      "smallest enclosing circle", 22, 600,
+      [](Rng& rng) {
+        // Rings (many points on or near the circle), boxes and small grids, at float-exact coordinates.
+        const int kind = integer(rng, 0, 2), n = integer(rng, 1, coin(rng, 10) ? 3000 : 200);
+        const V centre = V(integer(rng, -32000, 32000), integer(rng, -32000, 32000)) / 64.0;
+        const double size = integer(rng, 16, 19200) / 64.0;
+        Points p = kind == 0   ? star(rng, n, size, size, centre)
+                   : kind == 1 ? lattice(rng, n, 64)
+                               : lattice(rng, n, 16);
+        if (kind == 1) p = transformed(p, 0, size / 32, centre - V(size, size));
+        for (V& v : p) v = V(static_cast<float>(v.x()), static_cast<float>(v.y()));
+        return p;
+      },
+      [](const Points& p, Rng&) {
+        cv::Point2f cvCentre;
+        float cvRadius = 0;
+        cv::minEnclosingCircle(floatsOf(p), cvCentre, cvRadius);
+        const sgCircle c = sgContour(p).minEnclosingCircle();
+        // OpenCV rounds its circle to floats: its radius is taken as what its centre needs.
+        double farthest = 0.0, cvNeeds = cvRadius;
+        for (const V& v : p)
+          farthest = std::max(farthest, v.distance(c.center())),
+          cvNeeds = std::max(cvNeeds, v.distance(V(cvCentre.x, cvCentre.y)));
+        EXPECT_LE(farthest, c.radius() * (1 + 1e-9));
+        EXPECT_LE(c.radius(), cvNeeds * (1 + 1e-9));
+        return true;
+      });
+}
+
+/// Whether a vertex comes within the library's 1e-6 of an edge it is not on: the library takes it
+/// to touch the edge, where GEOS sees a gap, and a long sliver beyond it can change the area.
+bool hasNearTouch(const Points& p) {
+  for (const V& v : p)
+    for (std::size_t k = 0; k < p.size(); ++k) {
+      const V &a = p[k], &b = p[(k + 1) % p.size()];
+      const double d = a == b || v == a || v == b ? 0.0 : distanceToSegment(v, a, b);
+      if (d > 0.0 && d <= 1e-6) return true;
+    }
+  return false;
+}
+
+TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundaryAndSetsTheUnionOfTheirRegions) {
+  // An outline's repair encloses what its outer boundary encloses: its faces, united, holes filled.
+  // An outline that only touches itself is kept; its area is that of the faces it winds around.
+  // Both sides compute crossings in double from the same vertices: areas agree to 1e-9.
+  int crossing = 0, nearTouching = 0, refused = 0;
+  const auto check = [&](const Points& outline, Rng&) {
+    const sgRegion region(outline);
+    const bool crosses = region.isSelfIntersecting();
+    const double expected =
+        crosses ? geosoracle::outerBoundaryArea(outline) : geosoracle::nonzeroWindingArea(outline);
+    crossing += crosses;
+    for (const bool hull : {false, true}) {
+      sgRegion result;
+      try {
+        hull ? region.outerHull(result) : region.regularize(result);
+      } catch (const sgContourDefs::Errors&) {
+        EXPECT_EQ(expected, 0.0) << "only an outline that encloses nothing may be refused";
+        ++refused;
+        continue;
+      }
+      EXPECT_FALSE(result.isSelfIntersecting());
+      if (hasNearTouch(outline))
+        ++nearTouching;
+      else
+        EXPECT_NEAR(result.area(false), expected, 1e-9 * expected) << (hull ? "outer hull" : "regularize");
+    }
+    return true;
+  };
+  compare(
+      "repairs of random points in a disc", 23, 200,
+      [](Rng& rng) {
+        return disc(rng, integer(rng, 5, 60), std::pow(10.0, integer(rng, 0, 4)),
+                    coin(rng, 4) ? V(3e5, -2e5) : V(0, 0));
+      },
+      check);
+  compare(
+      "repairs of pixel walks", 24, 200, [](Rng& rng) { return pixelWalk(rng, integer(rng, 4, 40)); }, check);
+  compare(
+      "repairs of lattice outlines", 25, 200, [](Rng& rng) { return lattice(rng, integer(rng, 4, 14), 4); },
+      check);
+  std::printf(
+      "repairs: %d self-crossing outlines, %d refusals, %d repairs of outlines with a vertex within 1e-6 of "
+      "an edge not compared\n",
+      crossing, refused, nearTouching);
+  EXPECT_GT(crossing, 300);  // a degenerate majority would test nothing
+  // A set's repair encloses the area inside the exterior rings of the union of its regions.
+  int nested = 0;
+  compare(
+      "repairs of sets", 26, 100, [](Rng& rng) { return regionOutlines(rng, integer(rng, 2, 20)); },
+      [&](const std::vector<Points>& members, Rng&) {
+        Handles regions;
+        for (const Points& m : members) regions.emplace_back(new sgRegion(m, sgContourDefs::eIgnore));
+        sgRegionSet result;
+        sgRegionSet(regions).regularize(result);
+        EXPECT_FALSE(result.isSelfIntersecting());
+        double area = 0.0;
+        bool apart = false;  // a region inside another without meeting it stays apart and counts apart
+        const auto& rs = result.regions();
+        for (std::size_t i = 0; i < rs.size(); ++i) {
+          area += rs[i]->area(false);
+          for (std::size_t j = i + 1; j < rs.size(); ++j) {
+            EXPECT_FALSE(geosoracle::answer(GEOSIntersects_r(geosoracle::context(),
+                                                             geosoracle::line(rs[i]->points(), true).get(),
+                                                             geosoracle::line(rs[j]->points(), true).get())));
+            apart =
+                apart || rs[i]->inside(rs[j]->points()[0], false) || rs[j]->inside(rs[i]->points()[0], false);
+          }
+        }
+        nested += apart;
+        if (apart) return false;
+        const double expected = geosoracle::exteriorArea(geosoracle::unionOf(members).get());
+        EXPECT_NEAR(area, expected, 1e-9 * expected);
+        return true;
+      });
+  EXPECT_LT(nested, 17);  // most sets compared
+}
+
+TEST(ContourSelfIntersectGeos, AgreesWithGeosIsSimpleInGeneralPosition) {
+  // General position, a clearance of 1e-7 on coordinates up to 100: edges sharing no vertex cross
+  // properly or stay farther apart, neighbours do not fold back. Star-shaped outlines, some with
+  // two vertices swapped, and random walks: both answers are common.
+  int answers[2] = {};
+  compare(
+      "self-intersection against GEOS isSimple", 27, 2000,
+      [](Rng& rng) {
+        const int n = integer(rng, 3, 14);
+        Points p = coin(rng) ? star(rng, n, 10, 100) : disc(rng, n, 100);
+        if (coin(rng)) std::swap(p[integer(rng, 0, n - 1)], p[integer(rng, 0, n - 1)]);
+        return std::pair(p, coin(rng));
+      },
+      [&](const std::pair<Points, bool>& in, Rng&) {
+        const Points& p = in.first;
+        const std::size_t n = p.size(), edges = in.second ? n : n - 1;
+        for (std::size_t i = 0; i < edges; ++i)
+          for (std::size_t j = i + 1; j < edges; ++j) {
+            const V &a = p[i], &b = p[(i + 1) % n], &c = p[j], &d = p[(j + 1) % n];
+            const bool neighbours = j == i + 1 || (i == 0 && j == n - 1 && in.second);
+            const double gap = neighbours
+                                   ? std::min(distanceToSegment(j == i + 1 ? d : c, a, b),
+                                              distanceToSegment(j == i + 1 ? a : b, c, d))
+                                   : std::min({distanceToSegment(a, c, d), distanceToSegment(b, c, d),
+                                               distanceToSegment(c, a, b), distanceToSegment(d, a, b)});
+            const bool proper = sfOrientation(a, b, c) * sfOrientation(a, b, d) < 0 &&
+                                sfOrientation(c, d, a) * sfOrientation(c, d, b) < 0;
+            if (gap < 1e-7 && (neighbours || !proper)) return false;
+          }
+        const bool expected =
+            !geosoracle::answer(GEOSisSimple_r(geosoracle::context(), geosoracle::line(p, in.second).get()));
+        EXPECT_EQ(sgContour(p, in.second).isSelfIntersecting(), expected);
+        ++answers[expected];
+        return true;
+      });
+  EXPECT_TRUE(answers[0] > 400 && answers[1] > 400) << answers[0] << " simple, " << answers[1] << " crossing";
+}
+
+TEST(RegionInsideOracle, AgreesWithBoostWithinAwayFromTheBoundary) {
+  // Compared only beyond 1e-5 of every boundary: the inside test counts a point within 1e-6 of an
+  // outer vertex as inside, and both sides round the side of a point against an edge.
+  int answers[3] = {};  // outside, inside, in the hole
+  compare(
+      "inside against Boost.Geometry", 28, 800,
+      [](Rng& rng) {
+        const double scale = std::pow(10.0, real(rng, -2, 2));
+        const V centre(real(rng, -1e3, 1e3), real(rng, -1e3, 1e3));
+        Points outer = star(rng, integer(rng, 6, 40), 0.6 * scale, scale, centre);
+        if (coin(rng)) std::reverse(outer.begin(), outer.end());
+        const Points hole =
+            coin(rng) ? Points{} : star(rng, integer(rng, 3, 12), 0.05 * scale, 0.25 * scale, centre);
+        return std::vector<Points>{outer, hole, {centre, V(scale, 0)}};
+      },
+      [&](const std::vector<Points>& in, Rng& rng) {
+        sgRegion region(in[0]);
+        BPolygon oracle;
+        oracle.outer() = ringOf<BPolygon::ring_type>(in[0]);
+        const auto outerLine = ringOf<bg::model::linestring<BPoint>>(in[0]);
+        const auto holeLine = in[1].empty() ? outerLine : ringOf<bg::model::linestring<BPoint>>(in[1]);
+        if (!in[1].empty()) {
+          region.holes(Handles{sgPtrHandle_const<sgRegion>(new sgRegion(in[1]))});
+          oracle.inners().push_back(ringOf<BPolygon::ring_type>(in[1]));
+        }
+        bg::correct(oracle);
+        for (int k = 0; k < 24; ++k) {  // half the probes near the hole, where the answers change most
+          const V p =
+              in[2][0] + V(real(rng, -1.2, 1.2), real(rng, -1.2, 1.2)) * in[2][1].x() * (k % 2 ? 1.0 : 0.25);
+          const BPoint q(p.x(), p.y());
+          if (bg::distance(q, outerLine) < 1e-5 || bg::distance(q, holeLine) < 1e-5) continue;
+          const bool expected = bg::within(q, oracle), inOuter = bg::within(q, oracle.outer());
+          EXPECT_EQ(region.inside(p, true), expected) << bg::wkt(q) << " in " << bg::wkt(oracle);
+          EXPECT_EQ(region.inside(p, false), inOuter) << bg::wkt(q);
+          ++answers[inOuter && !expected ? 2 : expected];
+        }
+        return true;
+      });
+  EXPECT_TRUE(answers[0] > 3000 && answers[1] > 3000 && answers[2] > 400)
+      << answers[0] << ", " << answers[1] << ", " << answers[2];
+}
+
+bool lessXY(const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); }
+Points sortedUnique(Points p) {
+  std::sort(p.begin(), p.end(), lessXY);
+  p.erase(std::unique(p.begin(), p.end()), p.end());
+  return p;
+}
+
+TEST(ConvexHullOracle, ContourHullAgainstOpenCvAndThePlatformHullAgainstBoost) {
+  // Float coordinates in general position: both sides see the same points, no collinear triple.
+  // Some vertices repeated, some NaN or infinite: the hull ignores them; OpenCV never sees them.
+  compare(
+      "contour hull against OpenCV", 29, 1000,
+      [](Rng& rng) {
+        const float scale = std::pow(10.0f, static_cast<float>(real(rng, -1, 3)));
+        const V centre(static_cast<float>(real(rng, -1e3, 1e3)), static_cast<float>(real(rng, -1e3, 1e3)));
+        Points p;
+        for (int i = integer(rng, 3, 200); i > 0; --i) {
+          const int kind = integer(rng, 0, 15);
+          p.push_back(kind == 0 && !p.empty() ? p[p.size() / 2]
+                      : kind == 1             ? V(i % 2 ? std::nan("") : -HUGE_VAL, HUGE_VAL)
+                                              : V(static_cast<float>(centre.x() + real(rng, -1, 1) * scale),
+                                                  static_cast<float>(centre.y() + real(rng, -1, 1) * scale)));
+        }
+        return std::pair(p, coin(rng));
+      },
+      [](const std::pair<Points, bool>& in, Rng&) {
+        Points finite;
+        for (const V& v : in.first)
+          if (std::isfinite(v.x()) && std::isfinite(v.y())) finite.push_back(v);
+        std::vector<cv::Point2f> theirs;
+        cv::convexHull(floatsOf(finite), theirs);
+        if (theirs.size() < 3) return false;
+        sgRegion hull;
+        sgContour(in.first, in.second).convexHull(hull);
+        Points theirPoints;
+        for (const cv::Point2f& p : theirs) theirPoints.emplace_back(p.x, p.y);
+        EXPECT_EQ(sortedUnique(hull.points()), sortedUnique(theirPoints));
+        EXPECT_EQ(hull.points().size(), theirPoints.size()) << "a repeated hull vertex";
+        EXPECT_NEAR(hull.area(false), cv::contourArea(theirs),
+                    1e-5 * cv::contourArea(theirs));  // OpenCV sums in float
+        return true;
+      });
+  // Multiples of 1/64 on small grids (duplicates, collinear points) and large ones (general position).
+  compare(
+      "platform hull against Boost.Geometry", 30, 300,
+      [](Rng& rng) {
+        const double range = std::pow(10.0, integer(rng, 0, 2)) * 2;
+        Points p;
+        for (int i = integer(rng, 3, 400); i > 0; --i)
+          p.emplace_back(std::round(real(rng, -range, range) * 64) / 64,
+                         std::round(real(rng, -range, range) * 64) / 64);
+        return p;
+      },
+      [](const Points& p, Rng&) {
+        bg::model::multi_point<BPoint> cloud;
+        for (const V& v : p) cloud.push_back(BPoint(v.x(), v.y()));
+        BPolygon theirs;
+        bg::convex_hull(cloud, theirs);
+        Points ours, theirPoints;
+        for (const BPoint& q : theirs.outer()) theirPoints.emplace_back(q.x(), q.y());
+        sfConvexHull(p, ours);
+        if (ours.size() < 3) return false;  // Boost's answer for collinear input is a degenerate ring
+        EXPECT_EQ(sortedUnique(ours), sortedUnique(theirPoints));
+        return true;
+      });
+}
+
+TEST(EllipseFitOracle, AtLeastAsGoodAsOpenCvAndTheSameEllipseWhereTheirCriteriaAgree) {
+  // OpenCV's fitEllipseDirect solves the same least-squares problem its own way, but on noisy or
+  // partial data its answer is often not the minimiser. So: our criterion value is never larger,
+  // and where the two agree (the same minimiser) the centre, radii and angle agree.
+  int agreed = 0;
+  compare(
+      "ellipse fit against OpenCV", 31, 400,
+      [](Rng& rng) {
+        const V centre(real(rng, -500, 500), real(rng, -500, 500));
+        const double r1 = real(rng, 2, 300), r2 = r1 * real(rng, 0.05, 1.0), turn = real(rng, 0, kPi);
+        const double from = real(rng, 0, 2 * kPi), span = real(rng, 0.8 * kPi, 2 * kPi),
+                     sigma = r2 * real(rng, 0.0, 0.1);
+        Points p;
+        std::normal_distribution<double> noise(0.0, sigma);
+        for (int i = integer(rng, 6, 300); i > 0; --i) {
+          const double t = from + span * real(rng, 0, 1);
+          p.push_back(transformed({V(r1 * std::cos(t), r2 * std::sin(t))}, turn, 1.0,
+                                  centre + V(noise(rng), noise(rng)))[0]);
+          p.back() =
+              V(std::round(p.back().x() * 64) / 64, std::round(p.back().y() * 64) / 64);  // exact as floats
+        }
+        return p;
+      },
+      [&](const Points& p, Rng&) {
+        sgEllipseFitResults ours;
+        EXPECT_NO_THROW(sfEllipseFit(sgEllipseFitParams(), p, ours));
+        const cv::RotatedRect theirs = cv::fitEllipseDirect(floatsOf(p));
+        const double a = 0.5 * std::max(theirs.size.width, theirs.size.height),
+                     b = 0.5 * std::min(theirs.size.width, theirs.size.height);
+        const double angle =
+            theirs.angle * kPi / 180.0 + (theirs.size.height > theirs.size.width ? kPi / 2 : 0.0);
+        const fitcriterion::Frame frame = fitcriterion::frameOf(p);
+        const double jOurs = fitcriterion::criterion(frame, p, fitcriterion::conicOf(frame, ours.ellipse));
+        const double jTheirs = fitcriterion::criterion(
+            frame, p, fitcriterion::conicOf(frame, V(theirs.center.x, theirs.center.y), a, b, angle));
+        EXPECT_LE(jOurs, jTheirs * (1.0 + 1e-5));  // OpenCV's value carries float rounding
+        if (std::fabs(jTheirs - jOurs) > 1e-7 * jOurs) return false;
+        ++agreed;
+        const double tol = 1e-4 * ours.ellipse.r1(),
+                     turn = std::fmod(std::fabs(ours.ellipse.rotation().toDouble() - angle), kPi);
+        EXPECT_LE((ours.ellipse.center() - V(theirs.center.x, theirs.center.y)).len(), 1.5 * tol);
+        EXPECT_NEAR(ours.ellipse.r1(), a, tol);
+        EXPECT_NEAR(ours.ellipse.r2(), b, tol);
+        EXPECT_TRUE(a - b <= 1e-3 * a || std::min(turn, kPi - turn) <= 1e-3);
+        return true;
+      });
+  EXPECT_GE(agreed, 200);
+}
+
+}  // namespace
