@@ -153,16 +153,14 @@ std::variant<Numbers, std::string> answer(const Case& c) {
     return Numbers{double(line(0).isParallel(line(1))), double(line(1).isParallel(line(0)))};
   if (op == "line_intersect")
     return flat({line(0).intersect(line(1)).position(), line(1).intersect(line(0)).position()});
-  if (op == "seg_len") return Numbers{sgLineSeg(ends(0).first, ends(0).second).length()};
-  if (op == "seg_dist")
-    return Numbers{sgLineSeg(ends(0).first, ends(0).second).distToPoint(point(1)),
-                   sgLineSeg(ends(0).second, ends(0).first).distToPoint(point(1))};
-  if (op == "rect_enclose") {
-    const sgRect a = rectOf(numbers(0)).enclose(rectOf(numbers(1))),
-                 b = rectOf(numbers(1)).enclose(rectOf(numbers(0)));
-    return flat({V(a.x(), a.y()), a.size(), V(b.x(), b.y()), b.size()});
+  if (op == "seg") {
+    const sgLineSeg s(ends(0).first, ends(0).second), back(ends(0).second, ends(0).first);
+    return Numbers{s.distToPoint(point(1)), back.distToPoint(point(1)), s.length()};
   }
-  if (op == "rect_within") return Numbers{double(rectOf(numbers(0)).within(point(1)))};
+  if (op == "rect") {
+    const sgRect r = rectOf(numbers(0)), s = rectOf(numbers(1)), a = r.enclose(s), b = s.enclose(r);
+    return join({flat({V(a.x(), a.y()), a.size(), V(b.x(), b.y()), b.size()}), {double(r.within(point(2)))}});
+  }
   if (op == "rect_holds_points") {
     const Points pts = pointsOf(c.arg(0));
     sgRect r(pts.at(0), V());
