@@ -5,9 +5,9 @@
 // error is its type and message: "Singular", "sgFitError: ...", "invalid_argument: ...".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <numbers>
 #include <sstream>
 #include <typeinfo>
@@ -226,14 +226,12 @@ std::variant<Numbers, std::string> outcomeOf(const Case& c) {
 }
 
 void expectMatches(const Numbers& got, std::string expected, const Numbers& tol) {
-  if (expected.find('(') != std::string::npos || expected.ends_with("EMPTY")) {
-    std::ostringstream text;
-    text.precision(17);
-    for (const double v : flat(pointsOf(expected))) text << v << ' ';
-    expected = text.str();
-  }
+  std::replace_if(
+      expected.begin(), expected.end(), [](char ch) { return ch == '(' || ch == ')' || ch == ','; }, ' ');
   std::istringstream in(expected);
-  const std::vector<std::string> want{std::istream_iterator<std::string>(in), {}};
+  std::vector<std::string> want;
+  for (std::string w; in >> w;)
+    if (!std::isupper(static_cast<unsigned char>(w[0]))) want.push_back(w);  // WKT words go, numbers stay
   ASSERT_TRUE(want.empty() ? got.empty() : got.size() % want.size() == 0) << got.size() << " numbers";
   for (std::size_t i = 0; i < got.size(); ++i) {
     const std::string& w = want[i % want.size()];
@@ -277,8 +275,6 @@ TEST(Platform, StaleCachesExactEqualityAndIndependentClones) {
   for (int i = 0; i < 4; ++i) m.set(i / 2, i % 2, 0.0);
   EXPECT_THROW(m.inverse(), sgMathError::Singular);  // the stale determinant does not hide it
   EXPECT_TRUE(V(0.1 + 0.2, 0.0) != V(0.3, 0.0) && V(NAN, 0.0) != V(NAN, 0.0) && V(0.0, -0.0) == V(-0.0, 0.0));
-  EXPECT_TRUE(sgPair<long>(1, 9) < sgPair<long>(2, 0) && sgPair<long>(1, 2) < sgPair<long>(1, 3));
-  EXPECT_FALSE(sgPair<long>(1, 3) < sgPair<long>(1, 3));
   const sgPolygon poly({V(0, 0), V(1, 0), V(0, 1)}, sgPolygon::eNonZeroWinding);
   EXPECT_EQ(poly[2], V(0, 1));
   EXPECT_THROW(poly[3], std::out_of_range);
@@ -290,8 +286,8 @@ TEST(Platform, StaleCachesExactEqualityAndIndependentClones) {
   EXPECT_TRUE(sg2XformLinear().mapPoint(V(-3.5, 2.25)) == V(-3.5, 2.25) &&
               sg2Rigid().mapPoint(V(1, 2)) == V(1, 2));
   // A clone is a new, uncounted object of the same class that outlives its original.
-  Handle linear(new sg2XformLinear(sgXform<2>(sgMatrix<2>(0.0, -1.0, 1.0, 0.0), V(2.0, 3.0))));
-  Handle rigid(new sg2Rigid(sgDegree(10.0), V(1.0, 1.0)));
+  Handle linear(new sg2XformLinear(sgXform<2>(sgMatrix<2>(0.0, -1.0, 1.0, 0.0), V(2.0, 3.0)))),
+      rigid(new sg2Rigid(sgDegree(10.0), V(1.0, 1.0)));
   const Handle linearCopy(linear->clone()), rigidCopy(rigid->clone());
   linear.reset();
   rigid.reset();

@@ -38,20 +38,15 @@ void onThreads(Body body) {
   for (auto& thread : threads) thread.join();
 }
 
-// Slots, identities and random indices belong to one thread; each thread's random index source is
-// seeded with 1 and scales mt19937_64's top 53 bits.
-TEST(Threads, SlotsIdentitiesRandomSourcesAndExitCallbacksBelongToOneThread) {
-  sg_ThreadLocal slot, other;
-  int mine = 1, theirs = 2;
-  slot.set(&mine);
+// Each thread draws random indices from a generator of its own, held in a thread-local slot and
+// freed by an exit callback (a shared slot would interleave the sequences, a missed callback
+// leaks): seeded with 1, it scales mt19937_64's top 53 bits.
+TEST(Threads, RandomSourcesIdentitiesAndExitCallbacksBelongToOneThread) {
   const sgThreadID main = sfGetCurrentThreadID();
   Log ids(kThreads), log;
-  std::vector<void*> seen(kThreads, &mine);
   std::vector<std::vector<int>> drawn(kThreads, std::vector<int>(50)), expected = drawn;
   const auto range = [](int t) { return t % 2 ? 1 << 20 : 1000; };
   onThreads([&](int t) {
-    seen[t] = slot.get();
-    slot.set(&theirs);
     ids[t] = sfGetCurrentThreadID().value();
     for (int& i : drawn[t]) i = sgcntr::randomIndex(range(t));
     std::mt19937_64 engine(1);
@@ -59,7 +54,6 @@ TEST(Threads, SlotsIdentitiesRandomSourcesAndExitCallbacksBelongToOneThread) {
   });
   EXPECT_EQ(drawn, expected);
   for (int i = 0; i < 100; ++i) ASSERT_EQ(sgcntr::randomIndex(1), 0);
-  EXPECT_TRUE(seen == std::vector<void*>(kThreads, nullptr) && slot.get() == &mine && !other.get());
   ids.push_back(main.value());
   EXPECT_TRUE(main == sfGetCurrentThreadID() && std::set<std::uint64_t>(ids.begin(), ids.end()).size() == 5);
   const auto record = [](const sgThreadID& t, void* l) { static_cast<Log*>(l)->push_back(t.value()); };
