@@ -1,21 +1,15 @@
 // Known answers of the foundation stand-ins, read from data/platform.cases, and the few behaviours
-// that are no single value: stale caches, clones, archive records.
-//
-// A row is `op | inputs... | expected | tolerances | catches`; an op answers numbers, or a text
-// (then no tolerances follow). Expected numbers may be `*` (any), `>x`, true or false; WKT points
-// stand for their coordinates; the last tolerance serves the numbers after it; a list shorter than
-// the answer repeats. An error is its type and message: "Singular", "sgFitError: ...",
-// "invalid_argument: ...".
+// that are no single value: stale caches, clones, archive records. An op answers numbers or a text;
+// expected numbers may be `*` (any), `>x`, true or false, WKT points stand for their coordinates,
+// the last tolerance serves the numbers after it, and a list shorter than the answer repeats. An
+// error is its type and message: "Singular", "sgFitError: ...", "invalid_argument: ...".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
-#include <map>
-#include <memory>
 #include <numbers>
 #include <sstream>
-#include <stdexcept>
 #include <typeinfo>
 #include <variant>
 
@@ -26,16 +20,11 @@
 
 namespace {
 
-using casetable::Case;
-using casetable::numberOf;
-using casetable::numbersOf;
-using casetable::pointsOf;
+using casetable::Case, casetable::numberOf, casetable::numbersOf, casetable::pointsOf;
 using V = sgVector<2>;
 using Points = std::vector<V>;
 using Numbers = std::vector<double>;
-using Result = std::variant<Numbers, std::string>;
 using Handle = sgPtrHandle<sg2XformBase>;
-constexpr double kPi = std::numbers::pi;
 
 sgMatrix<2> matrixOf(const Numbers& n) { return sgMatrix<2>(n.at(0), n.at(1), n.at(2), n.at(3)); }
 sgXform<2> xformOf(const Numbers& n) { return sgXform<2>(matrixOf(n), V(n.at(4), n.at(5))); }
@@ -46,20 +35,28 @@ Numbers flat(const Points& points) {
   return out;
 }
 Numbers flat(const sgMatrix<2>& m) { return {m(0, 0), m(0, 1), m(1, 0), m(1, 1)}; }
+Numbers join(std::initializer_list<Numbers> parts) {
+  Numbers out;
+  for (const Numbers& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
 
-// A sampled ellipse "cx cy ra rb rotation count" (or "-") followed by the row's extra points.
-Points fitInput(const std::string& shape, const std::string& extra, bool circle) {
-  Numbers e = shape == "-" ? Numbers{0, 0, 0, 0, 0, 0} : numbersOf(shape);
+// A sampled ellipse "cx cy ra rb rotation count" (a circle "cx cy r count", or "-") followed by the
+// row's extra points.
+Points fitInput(const Case& c, bool circle) {
+  Numbers e = c.arg(0) == "-" ? Numbers{0, 0, 0, 0, 0, 0} : numbersOf(c.arg(0));
   if (circle) e = {e.at(0), e.at(1), e.at(2), e[2], 0.0, e.at(3)};
-  Points pts = pointsOf(extra);
+  Points pts = pointsOf(c.arg(1));
   for (int i = 0, n = static_cast<int>(e.at(5)); i < n; ++i) {
-    const double t = 2 * kPi * i / n, x = e[2] * std::cos(t), y = e[3] * std::sin(t);
+    const double t = 2 * std::numbers::pi * i / n, x = e[2] * std::cos(t), y = e[3] * std::sin(t);
     pts.push_back(
         V(e[0] + std::cos(e[4]) * x - std::sin(e[4]) * y, e[1] + std::sin(e[4]) * x + std::cos(e[4]) * y));
   }
   return pts;
 }
 
+// The viewBox, the number of lines and the first line of an SVG drawing of the row's segments
+// "x1 y1 x2 y2 r g b a layer" split at ";".
 std::string svgSummary(const Case& c) {
   sgSvgTablet t(numberOf(c.arg(0)));
   std::istringstream segments(c.arg(1) == "-" ? "" : c.arg(1));
@@ -96,16 +93,17 @@ Owner roundTrip(sgPersistent* p) {
 
 // The error number and message; rethrown and reloaded, the exception keeps its type.
 std::string describeException(const std::string& name) {
-  static const std::map<std::string, std::function<sgException*()>> make = {
+  using E = sgException*;
+  static const std::map<std::string, E (*)()> make = {
       {"sgException", [] { return new sgException(); }},
-      {"sgBadPointer", [] { return new sgBadPointer(); }},
-      {"sgMathError::Singular", [] { return new sgMathError::Singular(); }},
-      {"sgPel::BadWindow", [] { return new sgPel::BadWindow(); }},
-      {"sgFitError", [] { return new sgFitError(L"sample \u00e9"); }},
-      {"sgArchive::Error", [] { return new sgArchive::Error(L"sample \u00e9"); }},
-      {"sgArchive::UnknownVersion", [] { return new sgArchive::UnknownVersion("cntr/sample", 31); }},
-      {"sgArchive::EndOfData", [] { return new sgArchive::EndOfData(); }},
-      {"sgArchive::Corrupt", [] { return new sgArchive::Corrupt(L"sample \u00e9"); }}};
+      {"sgBadPointer", []() -> E { return new sgBadPointer(); }},
+      {"sgMathError::Singular", []() -> E { return new sgMathError::Singular(); }},
+      {"sgPel::BadWindow", []() -> E { return new sgPel::BadWindow(); }},
+      {"sgFitError", []() -> E { return new sgFitError(L"sample \u00e9"); }},
+      {"sgArchive::Error", []() -> E { return new sgArchive::Error(L"sample \u00e9"); }},
+      {"sgArchive::UnknownVersion", []() -> E { return new sgArchive::UnknownVersion("cntr/sample", 31); }},
+      {"sgArchive::EndOfData", []() -> E { return new sgArchive::EndOfData(); }},
+      {"sgArchive::Corrupt", []() -> E { return new sgArchive::Corrupt(L"sample \u00e9"); }}};
   const std::unique_ptr<sgException> sample(make.at(name)());
   try {
     make.at(name)()->suicideAndRethrow();  // frees itself: a leak fails the sanitized run
@@ -120,62 +118,57 @@ std::string describeException(const std::string& name) {
   return number + (*sample->what() ? " " + std::string(sample->what()) : "");
 }
 
-Result answer(const Case& c) {
+std::variant<Numbers, std::string> answer(const Case& c) {
   const std::string& op = c.op;
   const auto point = [&](std::size_t i) { return pointsOf(c.arg(i)).at(0); };
   const auto numbers = [&](std::size_t i) { return numbersOf(c.arg(i)); };
   const auto number = [&](std::size_t i) { return numberOf(c.arg(i)); };
-  const auto line = [&](std::size_t i) { return sgLine(pointsOf(c.arg(i)).at(0), pointsOf(c.arg(i)).at(1)); };
-  if (op == "vector_len") return Numbers{point(0).len()};
-  if (op == "vector_unit") return flat({point(0).unit()});
-  if (op == "vector_angle") return Numbers{point(0).angle().toDouble()};
+  const auto ends = [&](std::size_t i) {
+    return std::pair(pointsOf(c.arg(i)).at(0), pointsOf(c.arg(i)).at(1));
+  };
+  const auto line = [&](std::size_t i) { return sgLine(ends(i).first, ends(i).second); };
+  if (op == "vector") {
+    const V p = point(0), q = point(1);
+    return Numbers{p.len(), p.unit().x(), p.unit().y(), p.angle().toDouble(), p.distance(q), p * q};
+  }
   if (op == "vector_polar") return flat({V(numbers(0).at(0), sgRadian(numbers(0).at(1)))});
-  if (op == "vector_dist") return Numbers{point(0).distance(point(1))};
-  if (op == "vector_dot") return Numbers{point(0) * point(1)};
   if (op == "matrix_polar") {
     const Numbers n = numbers(0);
     return flat(sgMatrix<2>(sgRadian(n.at(0)), sgRadian(n.at(1)), n.at(2), n.at(3)));
   }
-  if (op == "matrix_product") {
-    const sgMatrix<2> m = matrixOf(numbers(0)) * matrixOf(numbers(1));
-    return Numbers{m(0, 0), m(0, 1), m(1, 0), m(1, 1), m.determinant()};
+  if (op == "matrix") {
+    const sgMatrix<2> m = matrixOf(numbers(0)), product = m * matrixOf(numbers(1));
+    return join({flat(product), {product.determinant()}, flat(m.transpose()), flat(m.inverse())});
   }
-  if (op == "matrix_transpose") return flat(matrixOf(numbers(0)).transpose());
-  if (op == "matrix_inverse") return flat(matrixOf(numbers(0)).inverse());
-  if (op == "xform_map") return flat({xformOf(numbers(0)) * point(1)});
-  if (op == "xform_compose") return flat({(xformOf(numbers(0)) * xformOf(numbers(1))) * point(2)});
-  if (op == "xform_inverse") {
-    const Handle inverse(sg2XformLinear(xformOf(numbers(0))).inverseBase());
+  if (op == "xform") {
+    const sgXform<2> x = xformOf(numbers(0));
+    const Handle inverse(sg2XformLinear(x).inverseBase());
     EXPECT_NE(dynamic_cast<const sg2XformLinear*>(inverse.get()), nullptr);
-    return flat({xformOf(numbers(0)).inverse() * point(1), inverse->mapPoint(point(1))});
+    const V p = point(2);
+    return flat({x * p, sg2XformLinear(x).mapPoint(p), (x * xformOf(numbers(1))) * p, x.inverse() * p,
+                 inverse->mapPoint(p)});
   }
-  if (op == "line_proj") return flat({line(0).proj(point(1)).position()});
-  if (op == "line_dist") return Numbers{line(0).distToPoint(point(1))};
+  if (op == "line") return join({flat({line(0).proj(point(1)).position()}), {line(0).distToPoint(point(1))}});
   if (op == "line_parallel")
     return Numbers{double(line(0).isParallel(line(1))), double(line(1).isParallel(line(0)))};
   if (op == "line_intersect")
-    return flat(Points{line(0).intersect(line(1)).position(), line(1).intersect(line(0)).position()});
-  if (op == "seg_dist") {
-    const Points p = pointsOf(c.arg(0));
-    return Numbers{sgLineSeg(p.at(0), p.at(1)).distToPoint(point(1)),
-                   sgLineSeg(p[1], p[0]).distToPoint(point(1))};
+    return flat({line(0).intersect(line(1)).position(), line(1).intersect(line(0)).position()});
+  if (op == "seg") {
+    const sgLineSeg s(ends(0).first, ends(0).second), back(ends(0).second, ends(0).first);
+    return Numbers{s.distToPoint(point(1)), back.distToPoint(point(1)), s.length()};
   }
-  if (op == "seg_len") return Numbers{sgLineSeg(pointsOf(c.arg(0)).at(0), pointsOf(c.arg(0)).at(1)).length()};
-  if (op == "rect_enclose") {
-    const sgRect a = rectOf(numbers(0)).enclose(rectOf(numbers(1))),
-                 b = rectOf(numbers(1)).enclose(rectOf(numbers(0)));
-    return flat(Points{V(a.x(), a.y()), a.size(), V(b.x(), b.y()), b.size()});
+  if (op == "rect") {
+    const sgRect r = rectOf(numbers(0)), s = rectOf(numbers(1)), a = r.enclose(s), b = s.enclose(r);
+    return join({flat({V(a.x(), a.y()), a.size(), V(b.x(), b.y()), b.size()}), {double(r.within(point(2)))}});
   }
-  if (op == "rect_within") return Numbers{double(rectOf(numbers(0)).within(point(1)))};
   if (op == "rect_holds_points") {
     const Points pts = pointsOf(c.arg(0));
     sgRect r(pts.at(0), V());
     for (const V& p : pts) r = r.enclose(sgRect(p, V()));
     return Numbers{double(std::count_if(pts.begin(), pts.end(), [&](const V& p) { return !r.within(p); }))};
   }
-  if (op == "radian_norm") return Numbers{sgRadian(number(0)).norm().toDouble()};
-  if (op == "degrees")
-    return Numbers{sgRadian(sgDegree(number(0))).toDouble(),
+  if (op == "angle")
+    return Numbers{sgRadian(number(0)).norm().toDouble(), sgRadian(sgDegree(number(0))).toDouble(),
                    sgDegree(sgRadian(sgDegree(number(0)))).toDouble()};
   if (op == "ifloor") return std::to_string(sfIFloor(number(0)));
   if (op == "real_eq") {
@@ -183,37 +176,33 @@ Result answer(const Case& c) {
     return Numbers{double(sfRealEq(a, b, tol)), double(sfRealEq(V(a, 2.0), V(b, 2.0), tol)),
                    double(sfRealEq(sgMatrix<2>(1.0, 2.0, 3.0, a), sgMatrix<2>(1.0, 2.0, 3.0, b), tol))};
   }
-  if (op == "rigid_matrix") return flat(sg2Rigid(sgDegree(number(0)), V()).xform().matrix());
-  if (op.starts_with("rigid_")) {
+  if (op == "rigid") {
     const sg2Rigid r(sgDegree(number(0)), V(numbers(1).at(0), numbers(1).at(1)));
-    if (op == "rigid_map") return flat({r.mapPoint(point(2))});
     const Handle inverse(r.inverseBase());
     const auto* rigid = dynamic_cast<const sg2Rigid*>(inverse.get());
-    return Numbers{rigid ? rigid->rotation().toDouble() : NAN, inverse->mapPoint(point(2)).x(),
-                   inverse->mapPoint(point(2)).y()};
+    const V p = r.mapPoint(point(2)), q = inverse->mapPoint(point(2));
+    return join(
+        {{p.x(), p.y(), rigid ? rigid->rotation().toDouble() : NAN, q.x(), q.y()}, flat(r.xform().matrix())});
   }
-  if (op == "linear_map") return flat({sg2XformLinear(xformOf(numbers(0))).mapPoint(point(1))});
   if (op == "convex_hull") {
     Points h = {V(9, 9), V(8, 8)};  // replaced, not appended to
     sfConvexHull(pointsOf(c.arg(0)), h);
     return flat(h);
   }
-  const Numbers params = op.ends_with("_fit") ? numbers(2) : Numbers{};
-  if (op == "ellipse_fit") {
+  if (op == "ellipse_fit" || op == "circle_fit") {
+    const Numbers p = numbers(2);
+    const sgFitMode mode = static_cast<sgFitMode>(p.at(0));
+    const auto passes = static_cast<unsigned long>(p.at(2));
+    if (op == "circle_fit") {
+      sgCircleFitResults r;
+      sfCircleFit({mode, p.at(1), passes, p.at(3)}, fitInput(c, true), r);
+      return Numbers{r.circle.center().x(), r.circle.center().y(), r.circle.radius(), r.error};
+    }
     sgEllipseFitResults r;
-    sfEllipseFit({static_cast<sgFitMode>(params.at(0)), sgRadian(params.at(1)),
-                  static_cast<unsigned long>(params.at(2)), params.at(3)},
-                 fitInput(c.arg(0), c.arg(1), false), r);
+    sfEllipseFit({mode, sgRadian(p.at(1)), passes, p.at(3)}, fitInput(c, false), r);
     const sgEllipse& e = r.ellipse;
     EXPECT_TRUE(std::isfinite(e.center().x() + e.center().y() + e.r1()) && e.r1() >= e.r2() && e.r2() > 0);
     return Numbers{e.center().x(), e.center().y(), e.r1(), e.r2(), e.rotation().toDouble(), r.error};
-  }
-  if (op == "circle_fit") {
-    sgCircleFitResults r;
-    sfCircleFit({static_cast<sgFitMode>(params.at(0)), params.at(1), static_cast<unsigned long>(params.at(2)),
-                 params.at(3)},
-                fitInput(c.arg(0), c.arg(1), true), r);
-    return Numbers{r.circle.center().x(), r.circle.center().y(), r.circle.radius(), r.error};
   }
   if (op == "angle8")
     return Numbers{double(sgAngle8::fromRadian(sgRadian(number(0) * sgRadian::kTwoPi / 256)).code())};
@@ -224,7 +213,7 @@ Result answer(const Case& c) {
 }
 
 /// The op's answer, or the type and message of what it threw.
-Result outcomeOf(const Case& c) {
+std::variant<Numbers, std::string> outcomeOf(const Case& c) {
   try {
     return answer(c);
   } catch (const sgMathError::Singular&) {
@@ -236,21 +225,17 @@ Result outcomeOf(const Case& c) {
   }
 }
 
-void expectMatches(const Numbers& got, const std::string& expected, const Numbers& tol) {
-  std::ostringstream text;
-  text.precision(17);
-  const bool wkt = expected.find('(') != std::string::npos || expected.ends_with("EMPTY");
-  if (wkt) {
-    for (const double v : flat(pointsOf(expected))) text << v << ' ';
-  }
+void expectMatches(const Numbers& got, std::string expected, const Numbers& tol) {
+  std::replace_if(
+      expected.begin(), expected.end(), [](char ch) { return ch == '(' || ch == ')' || ch == ','; }, ' ');
+  std::istringstream in(expected);
   std::vector<std::string> want;
-  std::istringstream in(wkt ? text.str() : expected);
-  for (std::string w; in >> w;) want.push_back(w);
+  for (std::string w; in >> w;)
+    if (!std::isupper(static_cast<unsigned char>(w[0]))) want.push_back(w);  // WKT words go, numbers stay
   ASSERT_TRUE(want.empty() ? got.empty() : got.size() % want.size() == 0) << got.size() << " numbers";
   for (std::size_t i = 0; i < got.size(); ++i) {
     const std::string& w = want[i % want.size()];
-    const double t = tol.at(std::min(i % want.size(), tol.size() - 1)),
-                 v = w == "true"    ? 1.0
+    const double v = w == "true"    ? 1.0
                      : w == "false" ? 0.0
                      : w == "*"     ? got[i]
                                     : numberOf(w.substr(w[0] == '>'));
@@ -259,7 +244,7 @@ void expectMatches(const Numbers& got, const std::string& expected, const Number
     } else if (std::isnan(v)) {
       EXPECT_TRUE(std::isnan(got[i])) << "number " << i << ": " << got[i];
     } else if (got[i] != v) {
-      EXPECT_NEAR(got[i], v, t) << "number " << i;
+      EXPECT_NEAR(got[i], v, tol.at(std::min(i % want.size(), tol.size() - 1))) << "number " << i;
     }
   }
 }
@@ -269,7 +254,7 @@ class Platform : public testing::TestWithParam<Case> {};
 TEST_P(Platform, Row) {
   const Case& c = GetParam();
   SCOPED_TRACE(c.where + " " + c.catches);
-  const Result got = outcomeOf(c);
+  const auto got = outcomeOf(c);
   if (const auto* text = std::get_if<std::string>(&got)) {
     EXPECT_EQ(*text, c.args.back());
   } else {
@@ -290,8 +275,6 @@ TEST(Platform, StaleCachesExactEqualityAndIndependentClones) {
   for (int i = 0; i < 4; ++i) m.set(i / 2, i % 2, 0.0);
   EXPECT_THROW(m.inverse(), sgMathError::Singular);  // the stale determinant does not hide it
   EXPECT_TRUE(V(0.1 + 0.2, 0.0) != V(0.3, 0.0) && V(NAN, 0.0) != V(NAN, 0.0) && V(0.0, -0.0) == V(-0.0, 0.0));
-  EXPECT_TRUE(sgPair<long>(1, 9) < sgPair<long>(2, 0) && sgPair<long>(1, 2) < sgPair<long>(1, 3));
-  EXPECT_FALSE(sgPair<long>(1, 3) < sgPair<long>(1, 3));
   const sgPolygon poly({V(0, 0), V(1, 0), V(0, 1)}, sgPolygon::eNonZeroWinding);
   EXPECT_EQ(poly[2], V(0, 1));
   EXPECT_THROW(poly[3], std::out_of_range);
@@ -303,8 +286,8 @@ TEST(Platform, StaleCachesExactEqualityAndIndependentClones) {
   EXPECT_TRUE(sg2XformLinear().mapPoint(V(-3.5, 2.25)) == V(-3.5, 2.25) &&
               sg2Rigid().mapPoint(V(1, 2)) == V(1, 2));
   // A clone is a new, uncounted object of the same class that outlives its original.
-  Handle linear(new sg2XformLinear(sgXform<2>(sgMatrix<2>(0.0, -1.0, 1.0, 0.0), V(2.0, 3.0))));
-  Handle rigid(new sg2Rigid(sgDegree(10.0), V(1.0, 1.0)));
+  Handle linear(new sg2XformLinear(sgXform<2>(sgMatrix<2>(0.0, -1.0, 1.0, 0.0), V(2.0, 3.0)))),
+      rigid(new sg2Rigid(sgDegree(10.0), V(1.0, 1.0)));
   const Handle linearCopy(linear->clone()), rigidCopy(rigid->clone());
   linear.reset();
   rigid.reset();
@@ -313,19 +296,18 @@ TEST(Platform, StaleCachesExactEqualityAndIndependentClones) {
   EXPECT_TRUE(r && r->rotation() == sgDegree(10.0) && r->translation() == V(1.0, 1.0));
 }
 
-/// Loading `bytes` with version 1 at `at` must be refused, naming `source`.
-template <class Load>
-void expectVersionRefused(std::vector<unsigned char> bytes, std::size_t at, const std::string& source,
-                          Load load) {
-  ASSERT_EQ(bytes.at(at), 0);
+/// The class that refuses `bytes` with the version byte at `at` set to 1.
+std::string refuserOf(std::vector<unsigned char> bytes, std::size_t at,
+                      const std::function<void(sgArchive&)>& load) {
+  if (bytes.at(at) != 0) return "a byte that is not a version";
   bytes[at] = 1;
   sgArchive in(bytes);
   try {
     load(in);
-    ADD_FAILURE() << "version 1 accepted for " << source;
   } catch (const sgArchive::UnknownVersion& e) {
-    EXPECT_EQ(e.source(), source);
+    return e.source();
   }
+  return "nobody";
 }
 
 TEST(Platform, ArchiveRecordsRoundTripAndRefuseUnknownVersions) {
@@ -337,23 +319,24 @@ TEST(Platform, ArchiveRecordsRoundTripAndRefuseUnknownVersions) {
       roundTrip<sg2XformBase, Handle>(Handle(new sg2Rigid(sgDegree(-123.456), V(0.3, 1e10))).get());
   const auto* r = dynamic_cast<const sg2Rigid*>(rigid.get());
   EXPECT_TRUE(r && r->rotation() == sgDegree(-123.456) && r->translation() == V(0.3, 1e10));
-  // A transform's record ends with three version bytes (most derived first), then six doubles.
+  // A transform's record ends with three version bytes (most derived first), then six doubles;
+  // an exception's record holds its versions from the most derived down, then the wide message.
   sgArchive out, record, bad;
   sgPersistent* none = nullptr;
   sgPersistent::serializePointer(out, linear.get(), none);
-  const char* levels[] = {"sg2XformLinear", "sg2XformBase", "sgPersistent"};
-  for (std::size_t level = 0; level < 3; ++level)
-    expectVersionRefused(out.bytes(), out.bytes().size() - 51 + level, levels[level],
-                         [&](sgArchive& in) { sgPersistent::serializePointer(in, nullptr, none); });
-  // An exception's record: its versions from the most derived down, then the wide message.
+  const auto loadPointer = [&](sgArchive& in) { sgPersistent::serializePointer(in, nullptr, none); };
+  const std::size_t end = out.bytes().size() - 48;
+  EXPECT_EQ(refuserOf(out.bytes(), end - 3, loadPointer), "sg2XformLinear");
+  EXPECT_EQ(refuserOf(out.bytes(), end - 2, loadPointer), "sg2XformBase");
+  EXPECT_EQ(refuserOf(out.bytes(), end - 1, loadPointer), "sgPersistent");
   sgFitError(L"ab").serialize(record);
   EXPECT_EQ(record.bytes(),
             (std::vector<unsigned char>{0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 'a', 0, 0, 0, 'b', 0, 0, 0}));
-  for (std::size_t level = 0; level < 2; ++level)
-    expectVersionRefused(record.bytes(), level, level ? "sgException" : "sgExceptionWithString",
-                         [](sgArchive& in) { sgFitError(L"").serialize(in); });
+  const auto loadFitError = [](sgArchive& in) { sgFitError(L"").serialize(in); };
+  EXPECT_EQ(refuserOf(record.bytes(), 0, loadFitError), "sgExceptionWithString");
+  EXPECT_EQ(refuserOf(record.bytes(), 1, loadFitError), "sgException");
   sgBadPointer().serialize(bad);
-  expectVersionRefused(bad.bytes(), 0, "sgBadPointer", [](sgArchive& in) { sgBadPointer().serialize(in); });
+  EXPECT_EQ(refuserOf(bad.bytes(), 0, [](sgArchive& in) { sgBadPointer().serialize(in); }), "sgBadPointer");
 }
 
 }  // namespace
