@@ -1,5 +1,6 @@
 #include "support/casetable.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -10,66 +11,16 @@ namespace {
 
 std::string trimmed(const std::string& s) {
   const auto first = s.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return "";
-  return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+  return first == std::string::npos ? "" : s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
-std::vector<std::string> splitAt(const std::string& line, const std::string& sep) {
-  std::vector<std::string> out;
-  std::size_t from = 0;
-  for (std::size_t at; (at = line.find(sep, from)) != std::string::npos; from = at + sep.size())
-    out.push_back(trimmed(line.substr(from, at - from)));
-  out.push_back(trimmed(line.substr(from)));
-  return out;
+sgPtrHandle<sgRegion> regionOfRings(const std::vector<Points>& rings) {
+  sgPtrHandle<sgRegion> region(new sgRegion(rings.front()));
+  std::vector<sgPtrHandle<sgRegion>> holes;
+  for (std::size_t i = 1; i < rings.size(); ++i) holes.emplace_back(new sgRegion(rings[i]));
+  if (!holes.empty()) region->holes(holes);
+  return region;
 }
-
-// A small recursive reader of WKT's nested parentheses: a list of coordinate pairs at the
-// innermost level, lists of those above it.
-struct WktReader {
-  const std::string& text;
-  std::size_t at = 0;
-
-  void skipSpace() {
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-  }
-  bool take(char c) {
-    skipSpace();
-    if (at < text.size() && text[at] == c) return ++at, true;
-    return false;
-  }
-  void expect(char c) {
-    if (!take(c)) throw std::runtime_error("bad WKT, expected '" + std::string(1, c) + "': " + text);
-  }
-  double number() {
-    skipSpace();
-    const char* begin = text.c_str() + at;
-    char* end = nullptr;
-    const double v = std::strtod(begin, &end);
-    if (end == begin) throw std::runtime_error("bad WKT number: " + text);
-    at += static_cast<std::size_t>(end - begin);
-    return v;
-  }
-  Points ring() {
-    Points pts;
-    expect('(');
-    do {
-      const bool nested = take('(');  // MULTIPOINT((1 2), (3 4))
-      const double x = number();
-      pts.emplace_back(x, number());
-      if (nested) expect(')');
-    } while (take(','));
-    expect(')');
-    return pts;
-  }
-  std::vector<Points> polygon() {
-    std::vector<Points> rings;
-    expect('(');
-    do rings.push_back(ring());
-    while (take(','));
-    expect(')');
-    return rings;
-  }
-};
 
 }  // namespace
 
@@ -85,13 +36,15 @@ std::vector<Case> readCases(const std::string& family) {
   std::vector<Case> cases;
   std::string line;
   for (int no = 1; std::getline(in, line); ++no) {
-    const std::string t = trimmed(line);
-    if (t.empty() || t[0] == '#') continue;
-    std::vector<std::string> fields = splitAt(t, " | ");
-    if (fields.size() < 2) throw std::runtime_error(path + ":" + std::to_string(no) + ": no 'catches' field");
-    Case c{family + ".cases:" + std::to_string(no), fields.front(), {}, fields.back()};
-    c.args.assign(fields.begin() + 1, fields.end() - 1);
-    cases.push_back(std::move(c));
+    line = trimmed(line);
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (std::size_t at; (at = line.find(" | ", from)) != std::string::npos; from = at + 3)
+      fields.push_back(trimmed(line.substr(from, at - from)));
+    if (fields.empty()) throw std::runtime_error(path + ":" + std::to_string(no) + ": no 'catches' field");
+    cases.push_back({family + ".cases:" + std::to_string(no), fields.front(),
+                     std::vector<std::string>(fields.begin() + 1, fields.end()), trimmed(line.substr(from))});
   }
   return cases;
 }
@@ -102,24 +55,39 @@ std::string caseName(const testing::TestParamInfo<Case>& info) {
   return name;
 }
 
+// The depth of a '(' says what it opens: in a MULTIPOLYGON 1 is the set, 2 a polygon, 3 a ring;
+// in a POLYGON 1 is the polygon, 2 a ring; in a point list 1 is the list (2 a MULTIPOINT's point).
 std::vector<std::vector<Points>> parseWkt(const std::string& wkt) {
-  WktReader r{wkt};
-  std::string kind;
-  r.skipSpace();
-  while (r.at < wkt.size() && std::isalpha(static_cast<unsigned char>(wkt[r.at]))) kind += wkt[r.at++];
-  r.skipSpace();
-  if (wkt.compare(r.at, 5, "EMPTY") == 0) return {};
-  if (kind == "MULTIPOLYGON") {
-    std::vector<std::vector<Points>> polygons;
-    r.expect('(');
-    do polygons.push_back(r.polygon());
-    while (r.take(','));
-    r.expect(')');
-    return polygons;
+  const std::size_t open = wkt.find('(');
+  if (open == std::string::npos) {
+    if (wkt.find("EMPTY") == std::string::npos) throw std::runtime_error("bad WKT: " + wkt);
+    return {};
   }
-  if (kind == "POLYGON") return {r.polygon()};
-  if (kind == "LINESTRING" || kind == "MULTIPOINT" || kind == "POINT") return {{r.ring()}};
-  throw std::runtime_error("unknown WKT kind: " + wkt);
+  const std::string kind = trimmed(wkt.substr(0, open));
+  const int ringDepth = kind == "MULTIPOLYGON" ? 3 : kind == "POLYGON" ? 2 : 1;
+  if (ringDepth == 1 && kind != "LINESTRING" && kind != "MULTIPOINT" && kind != "POINT")
+    throw std::runtime_error("unknown WKT kind: " + wkt);
+  std::vector<std::vector<Points>> polygons;
+  int depth = 0;
+  for (const char* at = wkt.c_str() + open; *at;) {
+    if (*at == '(' && ++depth <= ringDepth) {
+      if (depth == std::max(ringDepth - 1, 1)) polygons.emplace_back();
+      if (depth == ringDepth) polygons.back().emplace_back();
+    }
+    if (*at == ')') --depth;
+    if (*at == '(' || *at == ')' || *at == ',' || std::isspace(static_cast<unsigned char>(*at))) {
+      ++at;
+      continue;
+    }
+    char *xEnd = nullptr, *yEnd = nullptr;
+    const double x = std::strtod(at, &xEnd);
+    const double y = std::strtod(xEnd, &yEnd);
+    if (depth < ringDepth || xEnd == at || yEnd == xEnd) throw std::runtime_error("bad WKT: " + wkt);
+    polygons.back().back().emplace_back(x, y);
+    at = yEnd;
+  }
+  if (depth != 0) throw std::runtime_error("unbalanced WKT: " + wkt);
+  return polygons;
 }
 
 Points pointsOf(const std::string& wkt) {
@@ -130,16 +98,6 @@ Points pointsOf(const std::string& wkt) {
 sgContour contourOf(const std::string& wkt) {
   return sgContour(pointsOf(wkt), wkt.rfind("LINESTRING", 0) != 0);
 }
-
-namespace {
-sgPtrHandle<sgRegion> regionOfRings(const std::vector<Points>& rings) {
-  sgPtrHandle<sgRegion> region(new sgRegion(rings.front()));
-  std::vector<sgPtrHandle<sgRegion>> holes;
-  for (std::size_t i = 1; i < rings.size(); ++i) holes.emplace_back(new sgRegion(rings[i]));
-  if (!holes.empty()) region->holes(holes);
-  return region;
-}
-}  // namespace
 
 sgPtrHandle<sgRegion> regionOf(const std::string& wkt) {
   const auto polygons = parseWkt(wkt);
@@ -154,14 +112,11 @@ sgRegionSet regionSetOf(const std::string& wkt) {
 
 std::vector<double> numbersOf(const std::string& text) {
   std::vector<double> out;
-  std::string token;
-  for (std::size_t i = 0; i <= text.size(); ++i) {
-    if (i == text.size() || text[i] == ' ' || text[i] == ',') {
-      if (!token.empty()) out.push_back(numberOf(token));
-      token.clear();
-    } else {
-      token += text[i];
-    }
+  std::size_t from = 0;
+  while ((from = text.find_first_not_of(" ,", from)) != std::string::npos) {
+    const std::size_t to = text.find_first_of(" ,", from);
+    out.push_back(numberOf(text.substr(from, to - from)));
+    from = to;
   }
   return out;
 }
@@ -171,14 +126,6 @@ double numberOf(const std::string& text) {
   const double v = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0') throw std::runtime_error("not a number: '" + text + "'");
   return v;
-}
-
-void expectPointsNear(const Points& actual, const Points& expected, double tol) {
-  ASSERT_EQ(actual.size(), expected.size());
-  for (std::size_t i = 0; i < actual.size(); ++i) {
-    EXPECT_NEAR(actual[i].x(), expected[i].x(), tol) << "point " << i;
-    EXPECT_NEAR(actual[i].y(), expected[i].y(), tol) << "point " << i;
-  }
 }
 
 }  // namespace casetable

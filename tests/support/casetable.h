@@ -58,9 +58,6 @@ void expectThrowWithMessage(Call call, const std::string& message) {
   }
 }
 
-/// Same number of points, each coordinate within `tol`.
-void expectPointsNear(const Points& actual, const Points& expected, double tol);
-
 /// Lets GoogleTest print a row by its place in the data file.
 inline void PrintTo(const Case& c, std::ostream* os) { *os << c.where << " " << c.op; }
 
