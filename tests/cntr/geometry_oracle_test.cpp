@@ -24,7 +24,8 @@ using differential::compare;
 using BPoint = bg::model::d2::point_xy<double>;
 using BPolygon = bg::model::polygon<BPoint>;
 using Handles = std::vector<sgPtrHandle_const<sgRegion>>;
-constexpr double kPi = std::numbers::pi;
+constexpr double kPi = std::numbers::pi, kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 template <class To = V, class From>
 std::vector<To> convert(const std::vector<From>& points) {
@@ -314,7 +315,7 @@ TEST(RegionInsideOracle, AgreesWithBoostWithinAwayFromTheBoundary) {
       << answers[0] << ", " << answers[1] << ", " << answers[2];
 }
 
-TEST(ConvexHullOracle, ContourHullAgainstOpenCvAndThePlatformHullAgainstBoost) {
+TEST(ConvexHullOracle, ContourHullAgainstOpenCv) {
   // Float coordinates in general position: both sides see the same points, no collinear triple.
   // Some vertices repeated, some NaN or infinite: the hull ignores them; OpenCV never sees them.
   compare(
@@ -346,30 +347,78 @@ TEST(ConvexHullOracle, ContourHullAgainstOpenCvAndThePlatformHullAgainstBoost) {
         EXPECT_NEAR(hull.area(false), cv::contourArea(theirs), 1e-5 * cv::contourArea(theirs));  // float sums
         return true;
       });
-  // Multiples of 1/64 on small grids (duplicates, collinear points) and large ones (general position).
+}
+
+/// Every finite point sorted by x then y, repeats removed, then the lower and upper chains.
+Points plainHull(Points p) {
+  std::erase_if(p, [](const V& v) { return !std::isfinite(v.x()) || !std::isfinite(v.y()); });
+  std::sort(p.begin(), p.end(),
+            [](const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
+  p.erase(std::unique(p.begin(), p.end()), p.end());
+  if (p.size() < 3) return p;
+  Points h(2 * p.size());
+  std::size_t k = 0;
+  const auto chain = [&](std::size_t i, std::size_t floor) {
+    while (k >= floor && sfOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
+    h[k++] = p[i];
+  };
+  for (std::size_t i = 0; i < p.size(); ++i) chain(i, 2);
+  for (std::size_t i = p.size() - 1, lower = k + 1; i-- > 0;) chain(i, lower);
+  h.resize(k - 1);
+  return h;
+}
+
+TEST(ConvexHullOracle, ThePlatformHullMatchesThePlainChainBitForBitAndBoost) {
+  int againstBoost = 0;
   compare(
-      "platform hull against Boost.Geometry", 30, 300,
+      "platform hull against the plain chain and Boost.Geometry", 13, 1000,
       [](Rng& rng) {
-        const double range = std::pow(10.0, integer(rng, 0, 2)) * 2;
-        Points p;
-        for (int i = integer(rng, 3, 400); i > 0; --i)
-          p.emplace_back(std::round(real(rng, -range, range) * 64) / 64,
-                         std::round(real(rng, -range, range) * 64) / 64);
-        return p;
+        // A ring on a 1/64 grid round a filled middle, plus points on the axes under either sign of
+        // zero; lattice points; two crossing lines; points rounded off a line, or off the chord from
+        // the leftmost to the lowest left point; a cloud far out, where turns are decided at the last bits.
+        const int n = static_cast<int>(std::exp(real(rng, 0, std::log(3000.0)))) - 1,
+                  kind = integer(rng, 0, 5);
+        const V a(real(rng, -1, 1), real(rng, -1, 1)), b(real(rng, -1, 1), real(rng, -1, 1)), far = a * 1e15;
+        const V west(real(rng, -10, -9.9), real(rng, 1, 2)), southWest(real(rng, -7, -6), real(rng, -6, -5));
+        Points p = kind == 0   ? star(rng, n, real(rng, 0, 90), 100)
+                   : kind == 1 ? lattice(rng, n, integer(rng, 1, 12))
+                               : Points{};
+        for (V& v : p) v = V(std::round(v.x() * 64) / 64, std::round(v.y() * 64) / 64);
+        if (kind == 4) p = {west, southWest, V(0, -10), V(7, -7), V(10, 0), V(7, 7), V(0, 10), V(-7, 7)};
+        for (int i = 0; i < n && kind > 1; ++i)
+          p.push_back(kind == 2   ? V(2, 1) + (coin(rng) ? V(1, 3) : V(1, -2)) * integer(rng, -9, 9)
+                      : kind == 3 ? a + (b - a) * real(rng, -1, 2)
+                      : kind == 5 ? far + V(integer(rng, -40, 40), integer(rng, -40, 40)) * 0.125
+                      : i % 4     ? V(real(rng, -5, 5), real(rng, -5, 5))
+                                  : west + (southWest - west) * real(rng, 0, 1));
+        for (const double r : {100.0, -100.0, real(rng, -100, 100)})
+          if (kind == 0) p.insert(p.end(), {V(0.0, r), V(-0.0, r), V(r, 0.0), V(r, -0.0)});
+        // Scaled by a power of two into and beyond the range where the orientation test is exact.
+        const int exponents[] = {-1100, -1000, -560, -540, -520, -500, -401, -400, -399,
+                                 399,   400,   401,  505,  509,  511,  513,  520,  900};
+        const int e = coin(rng, 3) ? exponents[integer(rng, 0, 17)] : 0;
+        for (V& v : p) v = V(std::ldexp(v.x(), e), std::ldexp(v.y(), e));
+        const bool nonFinite = coin(rng, 10);
+        if (nonFinite) p.insert(p.end(), {V(kNaN, 1.0), V(-kInf, 0.0)});
+        std::shuffle(p.begin(), p.end(), rng);
+        // Boost decides turns in double: exactly on small multiples of 1/64, and finite points only.
+        return std::pair(p, kind < 3 && e == 0 && !nonFinite);
       },
-      [](const Points& p, Rng&) {
+      [&](const std::pair<Points, bool>& in, Rng&) {
+        Points ours, theirPoints;
+        sfConvexHull(in.first, ours);
+        EXPECT_TRUE(same(ours, plainHull(in.first)));
+        if (!in.second || ours.size() < 3) return;  // Boost's answer for collinear input is a degenerate ring
         bg::model::multi_point<BPoint> cloud;
-        for (const V& v : p) cloud.push_back(BPoint(v.x(), v.y()));
+        for (const V& v : in.first) cloud.push_back(BPoint(v.x(), v.y()));
         BPolygon theirs;
         bg::convex_hull(cloud, theirs);
-        Points ours;
-        sfConvexHull(p, ours);
-        if (ours.size() < 3) return false;  // Boost's answer for collinear input is a degenerate ring
-        Points theirPoints;
         for (const BPoint& q : theirs.outer()) theirPoints.emplace_back(q.x(), q.y());
         EXPECT_EQ(sortedUnique(ours), sortedUnique(theirPoints));
-        return true;
+        ++againstBoost;
       });
+  std::printf("platform hull: %d compared with Boost.Geometry too\n", againstBoost);
+  EXPECT_GT(againstBoost, 200);
 }
 
 TEST(EllipseFitOracle, AtLeastAsGoodAsOpenCvAndTheSameEllipseWhereTheirCriteriaAgree) {

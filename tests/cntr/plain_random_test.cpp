@@ -1,5 +1,5 @@
 // The library's accelerated routines (edge index and screens, partial probe-gap search, edge sweep,
-// the hull's interior-point drop, the farthest pair) against plain versions written out here, bit
+// the farthest pair) against plain versions written out here, bit
 // for bit: they guard the indexes. Moments against Green's theorem in long double.
 #include <gtest/gtest.h>
 
@@ -40,13 +40,6 @@ class ProbeRegion : public sgRegion {
   explicit ProbeRegion(const Points& p) : sgContour(p, true, 0), sgRegion(p, sgContourDefs::eIgnore) {}
   using sgContour::intersections, sgContour::lineSegs, sgContour::validLine;
 };
-
-/// Equal bit for bit, NaN payloads aside: -0 differs from +0.
-bool same(double a, double b) { return (a != a && b != b) || (a == b && std::signbit(a) == std::signbit(b)); }
-bool same(const V& a, const V& b) { return same(a.x(), b.x()) && same(a.y(), b.y()); }
-bool same(const Points& a, const Points& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](auto& p, auto& q) { return same(p, q); });
-}
 
 /// Every valid edge through the exact crossing tests, unscreened, then the exchange sort: the
 /// screens may only save work, never drop a crossing these tests accept.
@@ -115,25 +108,6 @@ V plainClosestPoint(const sgContour& c, const V& p) {
     result = t <= 0.0 ? a : (t >= 1.0 ? b : s.line().proj(p).position());
   }
   return result;
-}
-
-/// Every finite point sorted by x then y, repeats removed, then the lower and upper chains.
-Points plainHull(Points p) {
-  std::erase_if(p, [](const V& v) { return !std::isfinite(v.x()) || !std::isfinite(v.y()); });
-  std::sort(p.begin(), p.end(),
-            [](const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
-  p.erase(std::unique(p.begin(), p.end()), p.end());
-  if (p.size() < 3) return p;
-  Points h(2 * p.size());
-  std::size_t k = 0;
-  const auto chain = [&](std::size_t i, std::size_t floor) {
-    while (k >= floor && sfOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
-    h[k++] = p[i];
-  };
-  for (std::size_t i = 0; i < p.size(); ++i) chain(i, 2);
-  for (std::size_t i = p.size() - 1, lower = k + 1; i-- > 0;) chain(i, lower);
-  h.resize(k - 1);
-  return h;
 }
 
 /// Lattice outlines full of ties, simple stars, stars with crossing twists, and fans of long thin
@@ -405,46 +379,6 @@ TEST(AcceleratedQueries, SetSelfIntersectionMatchesTheLoopOverEveryPair) {
       });
   EXPECT_TRUE(tally[0] > 30 && tally[1] > 30 && tally[2] > 10)
       << tally[0] << ", " << tally[1] << ", " << tally[2];
-}
-
-TEST(ConvexHull, DroppingInteriorPointsMatchesThePlainChainBitForBit) {
-  compare(
-      "convex hull", 13, 1000,
-      [](Rng& rng) {
-        // A ring on a 1/64 grid round a filled middle, plus points on the axes under either sign of
-        // zero; lattice points; two crossing lines; points rounded off a line, or off the chord from
-        // the leftmost to the lowest left point; a cloud far out, where turns are decided at the last bits.
-        const int n = static_cast<int>(std::exp(real(rng, 0, std::log(3000.0)))) - 1,
-                  kind = integer(rng, 0, 5);
-        const V a(real(rng, -1, 1), real(rng, -1, 1)), b(real(rng, -1, 1), real(rng, -1, 1)), far = a * 1e15;
-        const V west(real(rng, -10, -9.9), real(rng, 1, 2)), southWest(real(rng, -7, -6), real(rng, -6, -5));
-        Points p = kind == 0   ? star(rng, n, real(rng, 0, 90), 100)
-                   : kind == 1 ? lattice(rng, n, integer(rng, 1, 12))
-                               : Points{};
-        for (V& v : p) v = V(std::round(v.x() * 64) / 64, std::round(v.y() * 64) / 64);
-        if (kind == 4) p = {west, southWest, V(0, -10), V(7, -7), V(10, 0), V(7, 7), V(0, 10), V(-7, 7)};
-        for (int i = 0; i < n && kind > 1; ++i)
-          p.push_back(kind == 2   ? V(2, 1) + (coin(rng) ? V(1, 3) : V(1, -2)) * integer(rng, -9, 9)
-                      : kind == 3 ? a + (b - a) * real(rng, -1, 2)
-                      : kind == 5 ? far + V(integer(rng, -40, 40), integer(rng, -40, 40)) * 0.125
-                      : i % 4     ? V(real(rng, -5, 5), real(rng, -5, 5))
-                                  : west + (southWest - west) * real(rng, 0, 1));
-        for (const double r : {100.0, -100.0, real(rng, -100, 100)})
-          if (kind == 0) p.insert(p.end(), {V(0.0, r), V(-0.0, r), V(r, 0.0), V(r, -0.0)});
-        // Scaled by a power of two into and beyond the range where the orientation test is exact.
-        const int exponents[] = {-1100, -1000, -560, -540, -520, -500, -401, -400, -399,
-                                 399,   400,   401,  505,  509,  511,  513,  520,  900};
-        const int e = coin(rng, 3) ? exponents[integer(rng, 0, 17)] : 0;
-        for (V& v : p) v = V(std::ldexp(v.x(), e), std::ldexp(v.y(), e));
-        if (coin(rng, 10)) p.insert(p.end(), {V(kNaN, 1.0), V(-kInf, 0.0)});
-        std::shuffle(p.begin(), p.end(), rng);
-        return p;
-      },
-      [](const Points& p, Rng&) {
-        Points hull;
-        sfConvexHull(p, hull);
-        EXPECT_TRUE(same(hull, plainHull(p)));
-      });
 }
 
 /// Twice the area, then the first and second moments times their constants, by Green's theorem
