@@ -214,6 +214,14 @@ TEST(AcceleratedQueries, MatchThePlainScansAndFollowChanges) {
   ProbeContour(ring).candidateEdges(sgLineSeg(V(-1, -1), V(1, 1)), edges);
   ProbeContour(ring).candidateEdges(sgLineSeg(V(0, 0), V(0.99, 0)), none);
   EXPECT_TRUE(edges == (std::vector<int>{5, 6, 25, 26}) && none.empty());
+  // It keeps a spike (of 64, long and thin) whose side a segment runs along 1.5e-6 away.
+  Points fan;
+  for (int i = 0; i < 64; ++i)
+    fan.insert(fan.end(), {V(1.0, sgRadian(i * kPi / 32)), V(100.0, sgRadian(i * kPi / 32 + 0.001))});
+  const V normal = V(fan[0].y() - fan[1].y(), fan[1].x() - fan[0].x()) / (fan[1] - fan[0]).len();
+  std::vector<int> beside;
+  ProbeContour(fan).candidateEdges(sgLineSeg(fan[0] + normal * 1.5e-6, fan[1] + normal * 1.5e-6), beside);
+  EXPECT_EQ(std::count(beside.begin(), beside.end(), 1), 1);
 }
 
 TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanNearTheToleranceAndOnDegenerateOutlines) {
