@@ -1,6 +1,5 @@
-// The library against independent implementations: GEOS (areas, centroids, unions, simplicity),
-// Boost.Geometry (inside test, convex hull) and OpenCV (moments of traced masks, enclosing circle,
-// convex hull, ellipse fit), on inputs a user brings.
+// The library against GEOS (repairs, simplicity), Boost.Geometry (inside test, convex hull) and OpenCV
+// (moments of traced masks, enclosing circle, convex hull, ellipse fit), on inputs a user brings.
 // Boost 1.74 includes some of its own deprecated headers.
 #define BOOST_ALLOW_DEPRECATED_HEADERS
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@
 #include "platform/fitcriterion.h"
 #include "support/differential.h"
 #include "support/geosoracle.h"
-#include "support/tracedmasks.h"
 
 namespace {
 
@@ -26,11 +24,13 @@ using differential::compare;
 using BPoint = bg::model::d2::point_xy<double>;
 using BPolygon = bg::model::polygon<BPoint>;
 using Handles = std::vector<sgPtrHandle_const<sgRegion>>;
-constexpr double kPi = std::numbers::pi;
+constexpr double kPi = std::numbers::pi, kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
-Points pointsOf(const std::vector<cv::Point>& contour) {
-  Points out;
-  for (const cv::Point& p : contour) out.emplace_back(p.x, p.y);
+template <class To = V, class From>
+std::vector<To> convert(const std::vector<From>& points) {
+  std::vector<To> out;
+  for (const From& p : points) out.emplace_back(p.x, p.y);
   return out;
 }
 std::vector<cv::Point2f> floatsOf(const Points& points) {
@@ -45,54 +45,80 @@ Ring ringOf(const Points& points) {
     ring.push_back(BPoint(points[i % points.size()].x(), points[i % points.size()].y()));
   return ring;
 }
+Points sortedUnique(Points p) {
+  std::sort(p.begin(), p.end(),
+            [](const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
+  p.erase(std::unique(p.begin(), p.end()), p.end());
+  return p;
+}
 
-TEST(MomentsOracle, TracedMasksWithHolesAgainstGeosAndOpenCv) {
+/// The outer outlines (clockwise in a y-up frame) and the holes of each (the other way round).
+struct Traced {
+  std::vector<std::vector<cv::Point>> contours;
+  std::vector<cv::Vec4i> tree;  // next, previous, first child, parent
+};
+
+/// Regions as a vision pipeline brings them, traced with or without every pixel: a blob on a mask (an
+/// ellipse, a star polygon or a union of discs) with discs and ellipses cut out of it; now and then
+/// single pixels flipped, which leaves one-pixel holes on the outline, next to each other and to larger
+/// holes.
+Traced traceMask(Rng& rng) {
+  cv::Mat mask = cv::Mat::zeros(160, 160, CV_8U);
+  const int kind = integer(rng, 0, 2);
+  const auto at = [&] { return cv::Point(integer(rng, 40, 120), integer(rng, 40, 120)); };
+  const auto size = [&](int lo, int hi) { return cv::Size(integer(rng, lo, hi), integer(rng, lo, hi)); };
+  if (kind == 0) cv::ellipse(mask, at(), size(15, 70), real(rng, 0, 180), 0, 360, 255, -1);
+  const cv::Point centre = at();
+  std::vector<cv::Point> polygon;
+  for (const V& v : star(rng, kind == 1 ? integer(rng, 5, 30) : 0, 10, 70))
+    polygon.emplace_back(centre.x + static_cast<int>(v.x()), centre.y + static_cast<int>(v.y()));
+  if (kind == 1) cv::fillPoly(mask, std::vector<std::vector<cv::Point>>{polygon}, 255);
+  for (int k = kind == 2 ? integer(rng, 2, 6) : 0; k > 0; --k)
+    cv::circle(mask, at(), integer(rng, 8, 35), 255, -1);
+  for (int k = integer(rng, 1, 8); k > 0; --k)
+    cv::ellipse(mask, at(), size(1, 12), real(rng, 0, 180), 0, 360, 0, -1);
+  for (int k = coin(rng) ? integer(rng, 20, 400) : 0; k > 0; --k) {
+    uchar& pixel = mask.at<uchar>(integer(rng, 0, 159), integer(rng, 0, 159));
+    pixel = 255 - pixel;
+  }
+  Traced t;
+  cv::findContours(mask, t.contours, t.tree, cv::RETR_CCOMP,
+                   coin(rng) ? cv::CHAIN_APPROX_NONE : cv::CHAIN_APPROX_SIMPLE);
+  return t;
+}
+
+TEST(MomentsOracle, TracedMasksWithHolesAgainstOpenCv) {
   int withHoles = 0, clockwise = 0, outlines = 0;
-  compare(
-      "traced masks", 21, 150,
-      [](Rng& rng) {
-        const int kind = integer(rng, 0, 2);
-        const bool salted = coin(rng);
-        return tracedmasks::trace(tracedmasks::drawMask(rng, kind, salted), coin(rng));
-      },
-      [&](const tracedmasks::Traced& t, Rng&) {
-        for (std::size_t k = 0; k < t.contours.size(); ++k) {
-          if (t.tree[k][3] >= 0 || t.contours[k].size() < 3 || cv::contourArea(t.contours[k]) == 0.0)
-            continue;
-          sgRegion region(pointsOf(t.contours[k]));
-          Handles holes;
-          std::vector<Points> holePoints;
-          // OpenCV's moments give every outline a positive area: the holes' raw moments are subtracted.
-          cv::Moments outer = cv::moments(t.contours[k]), raw = outer;
-          for (int h = t.tree[k][2]; h >= 0; h = t.tree[h][0]) {
-            holePoints.push_back(pointsOf(t.contours[h]));
-            holes.emplace_back(new sgRegion(holePoints.back()));
-            const cv::Moments m = cv::moments(t.contours[h]);
-            raw.m00 -= m.m00, raw.m10 -= m.m10, raw.m01 -= m.m01, raw.m20 -= m.m20, raw.m11 -= m.m11,
-                raw.m02 -= m.m02;
-          }
-          EXPECT_NO_THROW(region.holes(holes));
-          ++outlines, withHoles += !holes.empty(),
-              clockwise += sf_InertiaDataPolygon(region.points()).area() < 0.0;
-          const geosoracle::Geometry polygon = geosoracle::polygon(region.points(), holePoints);
-          const double area = geosoracle::area(polygon.get());
-          const V centroid = geosoracle::centroid(polygon.get()), ours = region.centerOfMass(true);
-          EXPECT_NEAR(region.area(true), area, 1e-9 * area);
-          EXPECT_NEAR(ours.x(), centroid.x(), 1e-9 * std::fabs(centroid.x()));
-          EXPECT_NEAR(ours.y(), centroid.y(), 1e-9 * std::fabs(centroid.y()));
-          const double cx = raw.m10 / raw.m00, cy = raw.m01 / raw.m00;
-          const double mu[] = {raw.m20 - cx * raw.m10, raw.m11 - cx * raw.m01, raw.m02 - cy * raw.m01};
-          const sgMatrix<2> m = region.inertiaMatrix(true), o = region.inertiaMatrix(false);
-          for (const auto& [got, want, trace] :
-               {std::tuple(m(0, 0), mu[0], mu[0] + mu[2]), std::tuple(m(0, 1), mu[1], mu[0] + mu[2]),
-                std::tuple(m(1, 1), mu[2], mu[0] + mu[2]),
-                std::tuple(o(0, 0), outer.mu20, outer.mu20 + outer.mu02),
-                std::tuple(o(0, 1), outer.mu11, outer.mu20 + outer.mu02),
-                std::tuple(o(1, 1), outer.mu02, outer.mu20 + outer.mu02)})
-            EXPECT_NEAR(got, want, 1e-9 * trace);
-        }
-        return true;
-      });
+  compare("traced masks", 21, 150, traceMask, [&](const Traced& t, Rng&) {
+    for (std::size_t k = 0; k < t.contours.size(); ++k) {
+      if (t.tree[k][3] >= 0 || t.contours[k].size() < 3 || cv::contourArea(t.contours[k]) == 0.0) continue;
+      sgRegion region(convert(t.contours[k]));
+      Handles holes;
+      // OpenCV's moments give every outline a positive area: the holes' raw moments are subtracted.
+      cv::Moments outer = cv::moments(t.contours[k]), raw = outer;
+      for (int h = t.tree[k][2]; h >= 0; h = t.tree[h][0]) {
+        holes.emplace_back(new sgRegion(convert(t.contours[h])));
+        const cv::Moments m = cv::moments(t.contours[h]);
+        raw.m00 -= m.m00, raw.m10 -= m.m10, raw.m01 -= m.m01, raw.m20 -= m.m20, raw.m11 -= m.m11,
+            raw.m02 -= m.m02;
+      }
+      EXPECT_NO_THROW(region.holes(holes));
+      ++outlines, withHoles += !holes.empty(),
+          clockwise += sf_InertiaDataPolygon(region.points()).area() < 0.0;
+      const double cx = raw.m10 / raw.m00, cy = raw.m01 / raw.m00;
+      const double mu[] = {raw.m20 - cx * raw.m10, raw.m11 - cx * raw.m01, raw.m02 - cy * raw.m01};
+      const sgMatrix<2> m = region.inertiaMatrix(true), o = region.inertiaMatrix(false);
+      const V centre = region.centerOfMass(true);
+      for (const auto& [got, want, scale] :
+           {std::tuple(region.area(true), raw.m00, raw.m00), std::tuple(centre.x(), cx, cx),
+            std::tuple(centre.y(), cy, cy), std::tuple(m(0, 0), mu[0], mu[0] + mu[2]),
+            std::tuple(m(0, 1), mu[1], mu[0] + mu[2]), std::tuple(m(1, 1), mu[2], mu[0] + mu[2]),
+            std::tuple(o(0, 0), outer.mu20, outer.mu20 + outer.mu02),
+            std::tuple(o(0, 1), outer.mu11, outer.mu20 + outer.mu02),
+            std::tuple(o(1, 1), outer.mu02, outer.mu20 + outer.mu02)})
+        EXPECT_NEAR(got, want, 1e-9 * std::fabs(scale));
+    }
+  });
   std::printf("traced masks: %d outlines, %d with holes\n", outlines, withHoles);
   EXPECT_EQ(clockwise, outlines);
   EXPECT_GT(withHoles, 100);
@@ -106,9 +132,7 @@ TEST(MinEnclosingCircleOracle, HoldsEveryVertexAndIsNoLargerThanOpenCvs) {
         const int kind = integer(rng, 0, 2), n = integer(rng, 1, coin(rng, 10) ? 3000 : 200);
         const V centre = V(integer(rng, -32000, 32000), integer(rng, -32000, 32000)) / 64.0;
         const double size = integer(rng, 16, 19200) / 64.0;
-        Points p = kind == 0   ? star(rng, n, size, size, centre)
-                   : kind == 1 ? lattice(rng, n, 64)
-                               : lattice(rng, n, 16);
+        Points p = kind == 0 ? star(rng, n, size, size, centre) : lattice(rng, n, kind == 1 ? 64 : 16);
         if (kind == 1) p = transformed(p, 0, size / 32, centre - V(size, size));
         for (V& v : p) v = V(static_cast<float>(v.x()), static_cast<float>(v.y()));
         return p;
@@ -125,7 +149,6 @@ TEST(MinEnclosingCircleOracle, HoldsEveryVertexAndIsNoLargerThanOpenCvs) {
           cvNeeds = std::max(cvNeeds, v.distance(V(cvCentre.x, cvCentre.y)));
         EXPECT_LE(farthest, c.radius() * (1 + 1e-9));
         EXPECT_LE(c.radius(), cvNeeds * (1 + 1e-9));
-        return true;
       });
 }
 
@@ -146,45 +169,40 @@ TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundaryAndSetsTheUnionOfTheirRe
   // An outline that only touches itself is kept; its area is that of the faces it winds around.
   // Both sides compute crossings in double from the same vertices: areas agree to 1e-9.
   int crossing = 0, nearTouching = 0, refused = 0;
-  const auto check = [&](const Points& outline, Rng&) {
-    const sgRegion region(outline);
-    const bool crosses = region.isSelfIntersecting();
-    const double expected =
-        crosses ? geosoracle::outerBoundaryArea(outline) : geosoracle::nonzeroWindingArea(outline);
-    crossing += crosses;
-    for (const bool hull : {false, true}) {
-      sgRegion result;
-      try {
-        hull ? region.outerHull(result) : region.regularize(result);
-      } catch (const sgContourDefs::Errors&) {
-        EXPECT_EQ(expected, 0.0) << "only an outline that encloses nothing may be refused";
-        ++refused;
-        continue;
-      }
-      EXPECT_FALSE(result.isSelfIntersecting());
-      if (hasNearTouch(outline))
-        ++nearTouching;
-      else
-        EXPECT_NEAR(result.area(false), expected, 1e-9 * expected) << (hull ? "outer hull" : "regularize");
-    }
-    return true;
-  };
   compare(
-      "repairs of random points in a disc", 23, 200,
+      "repairs of points in a disc, pixel walks and lattice outlines", 23, 600,
       [](Rng& rng) {
+        const int kind = integer(rng, 0, 2);
+        if (kind == 1) return pixelWalk(rng, integer(rng, 4, 40));
+        if (kind == 2) return lattice(rng, integer(rng, 4, 14), 4);
         return disc(rng, integer(rng, 5, 60), std::pow(10.0, integer(rng, 0, 4)),
                     coin(rng, 4) ? V(3e5, -2e5) : V(0, 0));
       },
-      check);
-  compare(
-      "repairs of pixel walks", 24, 200, [](Rng& rng) { return pixelWalk(rng, integer(rng, 4, 40)); }, check);
-  compare(
-      "repairs of lattice outlines", 25, 200, [](Rng& rng) { return lattice(rng, integer(rng, 4, 14), 4); },
-      check);
-  std::printf(
-      "repairs: %d self-crossing outlines, %d refusals, %d repairs of outlines with a vertex within 1e-6 of "
-      "an edge not compared\n",
-      crossing, refused, nearTouching);
+      [&](const Points& outline, Rng&) {
+        const sgRegion region(outline);
+        const bool crosses = region.isSelfIntersecting();
+        const double expected =
+            crosses ? geosoracle::outerBoundaryArea(outline) : geosoracle::nonzeroWindingArea(outline);
+        crossing += crosses;
+        for (const bool hull : {false, true}) {
+          sgRegion result;
+          try {
+            hull ? region.outerHull(result) : region.regularize(result);
+          } catch (const sgContourDefs::Errors&) {
+            EXPECT_EQ(expected, 0.0) << "only an outline that encloses nothing may be refused";
+            ++refused;
+            continue;
+          }
+          EXPECT_FALSE(result.isSelfIntersecting());
+          if (hasNearTouch(outline))
+            ++nearTouching;
+          else
+            EXPECT_NEAR(result.area(false), expected, 1e-9 * expected)
+                << (hull ? "outer hull" : "regularize");
+        }
+      });
+  std::printf("repairs: %d self-crossing, %d refused, %d with a vertex within 1e-6 of an edge not compared\n",
+              crossing, refused, nearTouching);
   EXPECT_GT(crossing, 300);  // a degenerate majority would test nothing
   // A set's repair encloses the area inside the exterior rings of the union of its regions.
   int nested = 0;
@@ -292,20 +310,12 @@ TEST(RegionInsideOracle, AgreesWithBoostWithinAwayFromTheBoundary) {
           EXPECT_EQ(region.inside(p, false), inOuter) << bg::wkt(q);
           ++answers[inOuter && !expected ? 2 : expected];
         }
-        return true;
       });
   EXPECT_TRUE(answers[0] > 3000 && answers[1] > 3000 && answers[2] > 400)
       << answers[0] << ", " << answers[1] << ", " << answers[2];
 }
 
-bool lessXY(const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); }
-Points sortedUnique(Points p) {
-  std::sort(p.begin(), p.end(), lessXY);
-  p.erase(std::unique(p.begin(), p.end()), p.end());
-  return p;
-}
-
-TEST(ConvexHullOracle, ContourHullAgainstOpenCvAndThePlatformHullAgainstBoost) {
+TEST(ConvexHullOracle, ContourHullAgainstOpenCv) {
   // Float coordinates in general position: both sides see the same points, no collinear triple.
   // Some vertices repeated, some NaN or infinite: the hull ignores them; OpenCV never sees them.
   compare(
@@ -325,44 +335,90 @@ TEST(ConvexHullOracle, ContourHullAgainstOpenCvAndThePlatformHullAgainstBoost) {
       },
       [](const std::pair<Points, bool>& in, Rng&) {
         Points finite;
-        for (const V& v : in.first)
-          if (std::isfinite(v.x()) && std::isfinite(v.y())) finite.push_back(v);
+        std::copy_if(in.first.begin(), in.first.end(), std::back_inserter(finite),
+                     [](const V& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); });
         std::vector<cv::Point2f> theirs;
         cv::convexHull(floatsOf(finite), theirs);
         if (theirs.size() < 3) return false;
         sgRegion hull;
         sgContour(in.first, in.second).convexHull(hull);
-        Points theirPoints;
-        for (const cv::Point2f& p : theirs) theirPoints.emplace_back(p.x, p.y);
-        EXPECT_EQ(sortedUnique(hull.points()), sortedUnique(theirPoints));
-        EXPECT_EQ(hull.points().size(), theirPoints.size()) << "a repeated hull vertex";
-        EXPECT_NEAR(hull.area(false), cv::contourArea(theirs),
-                    1e-5 * cv::contourArea(theirs));  // OpenCV sums in float
+        EXPECT_EQ(sortedUnique(hull.points()), sortedUnique(convert(theirs)));
+        EXPECT_EQ(hull.points().size(), theirs.size()) << "a repeated hull vertex";
+        EXPECT_NEAR(hull.area(false), cv::contourArea(theirs), 1e-5 * cv::contourArea(theirs));  // float sums
         return true;
       });
-  // Multiples of 1/64 on small grids (duplicates, collinear points) and large ones (general position).
+}
+
+/// Every finite point sorted by x then y, repeats removed, then the lower and upper chains.
+Points plainHull(Points p) {
+  std::erase_if(p, [](const V& v) { return !std::isfinite(v.x()) || !std::isfinite(v.y()); });
+  std::sort(p.begin(), p.end(),
+            [](const V& a, const V& b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
+  p.erase(std::unique(p.begin(), p.end()), p.end());
+  if (p.size() < 3) return p;
+  Points h(2 * p.size());
+  std::size_t k = 0;
+  const auto chain = [&](std::size_t i, std::size_t floor) {
+    while (k >= floor && sfOrientation(h[k - 2], h[k - 1], p[i]) <= 0) --k;
+    h[k++] = p[i];
+  };
+  for (std::size_t i = 0; i < p.size(); ++i) chain(i, 2);
+  for (std::size_t i = p.size() - 1, lower = k + 1; i-- > 0;) chain(i, lower);
+  h.resize(k - 1);
+  return h;
+}
+
+TEST(ConvexHullOracle, ThePlatformHullMatchesThePlainChainBitForBitAndBoost) {
+  int againstBoost = 0;
   compare(
-      "platform hull against Boost.Geometry", 30, 300,
+      "platform hull against the plain chain and Boost.Geometry", 13, 1000,
       [](Rng& rng) {
-        const double range = std::pow(10.0, integer(rng, 0, 2)) * 2;
-        Points p;
-        for (int i = integer(rng, 3, 400); i > 0; --i)
-          p.emplace_back(std::round(real(rng, -range, range) * 64) / 64,
-                         std::round(real(rng, -range, range) * 64) / 64);
-        return p;
+        // A ring on a 1/64 grid round a filled middle, plus points on the axes under either sign of
+        // zero; lattice points; two crossing lines; points rounded off a line, or off the chord from
+        // the leftmost to the lowest left point; a cloud far out, where turns are decided at the last bits.
+        const int n = static_cast<int>(std::exp(real(rng, 0, std::log(3000.0)))) - 1,
+                  kind = integer(rng, 0, 5);
+        const V a(real(rng, -1, 1), real(rng, -1, 1)), b(real(rng, -1, 1), real(rng, -1, 1)), far = a * 1e15;
+        const V west(real(rng, -10, -9.9), real(rng, 1, 2)), southWest(real(rng, -7, -6), real(rng, -6, -5));
+        Points p = kind == 0   ? star(rng, n, real(rng, 0, 90), 100)
+                   : kind == 1 ? lattice(rng, n, integer(rng, 1, 12))
+                               : Points{};
+        for (V& v : p) v = V(std::round(v.x() * 64) / 64, std::round(v.y() * 64) / 64);
+        if (kind == 4) p = {west, southWest, V(0, -10), V(7, -7), V(10, 0), V(7, 7), V(0, 10), V(-7, 7)};
+        for (int i = 0; i < n && kind > 1; ++i)
+          p.push_back(kind == 2   ? V(2, 1) + (coin(rng) ? V(1, 3) : V(1, -2)) * integer(rng, -9, 9)
+                      : kind == 3 ? a + (b - a) * real(rng, -1, 2)
+                      : kind == 5 ? far + V(integer(rng, -40, 40), integer(rng, -40, 40)) * 0.125
+                      : i % 4     ? V(real(rng, -5, 5), real(rng, -5, 5))
+                                  : west + (southWest - west) * real(rng, 0, 1));
+        for (const double r : {100.0, -100.0, real(rng, -100, 100)})
+          if (kind == 0) p.insert(p.end(), {V(0.0, r), V(-0.0, r), V(r, 0.0), V(r, -0.0)});
+        // Scaled by a power of two into and beyond the range where the orientation test is exact.
+        const int exponents[] = {-1100, -1000, -560, -540, -520, -500, -401, -400, -399,
+                                 399,   400,   401,  505,  509,  511,  513,  520,  900};
+        const int e = coin(rng, 3) ? exponents[integer(rng, 0, 17)] : 0;
+        for (V& v : p) v = V(std::ldexp(v.x(), e), std::ldexp(v.y(), e));
+        const bool nonFinite = coin(rng, 10);
+        if (nonFinite) p.insert(p.end(), {V(kNaN, 1.0), V(-kInf, 0.0)});
+        std::shuffle(p.begin(), p.end(), rng);
+        // Boost decides turns in double: exactly on small multiples of 1/64, and finite points only.
+        return std::pair(p, kind < 3 && e == 0 && !nonFinite);
       },
-      [](const Points& p, Rng&) {
+      [&](const std::pair<Points, bool>& in, Rng&) {
+        Points ours, theirPoints;
+        sfConvexHull(in.first, ours);
+        EXPECT_TRUE(same(ours, plainHull(in.first)));
+        if (!in.second || ours.size() < 3) return;  // Boost's answer for collinear input is a degenerate ring
         bg::model::multi_point<BPoint> cloud;
-        for (const V& v : p) cloud.push_back(BPoint(v.x(), v.y()));
+        for (const V& v : in.first) cloud.push_back(BPoint(v.x(), v.y()));
         BPolygon theirs;
         bg::convex_hull(cloud, theirs);
-        Points ours, theirPoints;
         for (const BPoint& q : theirs.outer()) theirPoints.emplace_back(q.x(), q.y());
-        sfConvexHull(p, ours);
-        if (ours.size() < 3) return false;  // Boost's answer for collinear input is a degenerate ring
         EXPECT_EQ(sortedUnique(ours), sortedUnique(theirPoints));
-        return true;
+        ++againstBoost;
       });
+  std::printf("platform hull: %d compared with Boost.Geometry too\n", againstBoost);
+  EXPECT_GT(againstBoost, 200);
 }
 
 TEST(EllipseFitOracle, AtLeastAsGoodAsOpenCvAndTheSameEllipseWhereTheirCriteriaAgree) {
@@ -375,18 +431,16 @@ TEST(EllipseFitOracle, AtLeastAsGoodAsOpenCvAndTheSameEllipseWhereTheirCriteriaA
       [](Rng& rng) {
         const V centre(real(rng, -500, 500), real(rng, -500, 500));
         const double r1 = real(rng, 2, 300), r2 = r1 * real(rng, 0.05, 1.0), turn = real(rng, 0, kPi);
-        const double from = real(rng, 0, 2 * kPi), span = real(rng, 0.8 * kPi, 2 * kPi),
-                     sigma = r2 * real(rng, 0.0, 0.1);
+        const double from = real(rng, 0, 2 * kPi), span = real(rng, 0.8 * kPi, 2 * kPi);
+        std::normal_distribution<double> noise(0.0, r2 * real(rng, 0.0, 0.1));
         Points p;
-        std::normal_distribution<double> noise(0.0, sigma);
         for (int i = integer(rng, 6, 300); i > 0; --i) {
           const double t = from + span * real(rng, 0, 1);
-          p.push_back(transformed({V(r1 * std::cos(t), r2 * std::sin(t))}, turn, 1.0,
-                                  centre + V(noise(rng), noise(rng)))[0]);
-          p.back() =
-              V(std::round(p.back().x() * 64) / 64, std::round(p.back().y() * 64) / 64);  // exact as floats
+          const V q = transformed({V(r1 * std::cos(t), r2 * std::sin(t))}, turn, 1.0, centre)[0];
+          p.emplace_back(std::round((q.x() + noise(rng)) * 64) / 64,
+                         std::round((q.y() + noise(rng)) * 64) / 64);
         }
-        return p;
+        return p;  // exact as floats
       },
       [&](const Points& p, Rng&) {
         sgEllipseFitResults ours;

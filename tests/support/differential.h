@@ -5,14 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <type_traits>
 
 #include "support/randomshapes.h"
 
 namespace differential {
 
 /// Runs `check(make(rng), rng)` on `count` cases, each drawn from its own generator seeded from
-/// `seed` and the case number. The check returns whether it compared (false: skipped, e.g. an
-/// input too close to a tie for the oracle). Prints and returns the number compared.
+/// `seed` and the case number. A check that returns a bool says whether it compared (false:
+/// skipped, e.g. an input too close to a tie for the oracle). Prints and returns the number compared.
 template <class Make, class Check>
 int compare(const char* what, unsigned seed, int count, Make make, Check check) {
   // Failures so far in this test: a case fails when it adds one.
@@ -24,7 +25,10 @@ int compare(const char* what, unsigned seed, int count, Make make, Check check) 
   for (int i = 0; i < count; ++i) {
     shapes::Rng rng(seed * 1000003ull + static_cast<unsigned>(i));
     const auto input = make(rng);
-    compared += check(input, rng) ? 1 : 0;
+    if constexpr (std::is_void_v<decltype(check(input, rng))>)
+      check(input, rng), ++compared;
+    else
+      compared += check(input, rng) ? 1 : 0;
     if (failures() > before) {
       ADD_FAILURE() << what << ": first failing case: seed " << seed << ", case " << i;
       return compared;

@@ -50,19 +50,9 @@ inline GEOSCoordSequence* sequence(const Points& p, bool closed) {
 inline Geometry line(const Points& p, bool closed) {
   return own(GEOSGeom_createLineString_r(context(), sequence(p, closed)));
 }
-inline Geometry polygon(const Points& outer, const std::vector<Points>& holes = {}) {
-  std::vector<GEOSGeometry*> rings;
-  for (const Points& h : holes) rings.push_back(GEOSGeom_createLinearRing_r(context(), sequence(h, true)));
+inline Geometry polygon(const Points& outer) {
   GEOSGeometry* shell = GEOSGeom_createLinearRing_r(context(), sequence(outer, true));
-  return own(GEOSGeom_createPolygon_r(context(), shell, rings.data(), static_cast<unsigned>(rings.size())));
-}
-/// The centroid of the area (ring orientations do not matter to GEOS).
-inline V centroid(const GEOSGeometry* g) {
-  const Geometry c = own(GEOSGetCentroid_r(context(), g));
-  double x = 0.0, y = 0.0;
-  if (!GEOSGeomGetX_r(context(), c.get(), &x) || !GEOSGeomGetY_r(context(), c.get(), &y))
-    throw std::runtime_error("GEOS centroid failed");
-  return V(x, y);
+  return own(GEOSGeom_createPolygon_r(context(), shell, nullptr, 0));
 }
 /// The union of the polygons through the point lists.
 inline Geometry unionOf(const std::vector<Points>& polygons) {

@@ -1,8 +1,7 @@
 #pragma once
-// Random inputs for the differential tests: outlines a user brings (simple star-shaped and notched
-// ones, pixel staircases and walks, lattice outlines full of ties, self-crossing ones), sets of
-// regions, and the turn, scale and shift that carry them to tiny and far-away places; also the two
-// plain measures the checks share.
+// Random inputs for the differential tests: outlines a user brings (star-shaped, notched, pixel
+// staircases and walks, lattices full of ties, self-crossing), sets of regions, and the turn, scale
+// and shift that carry them to tiny and far-away places; also the plain measures the checks share.
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -125,6 +124,15 @@ inline std::vector<Points> regionOutlines(Rng& rng, int count) {
     set.push_back(p);
   }
   return set;
+}
+
+/// Equal bit for bit, NaN payloads aside: -0 differs from +0.
+inline bool same(double a, double b) {
+  return (a != a && b != b) || (a == b && std::signbit(a) == std::signbit(b));
+}
+inline bool same(const V& a, const V& b) { return same(a.x(), b.x()) && same(a.y(), b.y()); }
+inline bool same(const Points& a, const Points& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](auto& p, auto& q) { return same(p, q); });
 }
 
 /// Distance from p to the closed segment ab.
