@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "cntr/archivesamples.h"
-#include "cntr/edgeletshapes.h"
 #include "support/casetable.h"
 
 namespace {
@@ -212,28 +211,6 @@ TEST_P(Archives, Row) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, Archives, testing::ValuesIn(casetable::readCases("archives")),
                          casetable::caseName);
-
-// An edgelet contour loaded with a transform maps through it, not through the inverse of the old
-// one; loaded without one, it refuses to map.
-TEST(EdgeletContourLoading, TransformIsReplacedOrMissing) {
-  using edgelettest::edgelet, edgelettest::rigid;
-  sgContourT<sgEdgelet> target(sampleEdgelets(0, 0, 1, 1), rigid(-70.0, 2.0, 2.0));  // inverse cached
-  sgArchive out;
-  sgContourT<sgEdgelet>(sampleEdgelets(10, 20, 13, 24), rigid(30.0, 4.0, -1.0)).serialize(out);
-  sgArchive in(out.bytes());
-  target.serialize(in);
-  target.data(sampleEdgelets(5, 5, 8, 9));
-  edgelettest::expectPointsMatchData(target);
-
-  sgArchive none(assemble("b1 b1 b0 q0 b1 P:1,2,3,4 q3 b0 q2 d1 d2 x:640020 d3 d4 x:640020 b0"));
-  target.serialize(none);
-  EXPECT_THROW(target.point(edgelet(1, 1)), sgBadPointer);
-  EXPECT_THROW(target.datum(V(1, 1)), sgBadPointer);
-  EXPECT_THROW(target.points({V(0, 0)}), sgBadPointer);
-  EXPECT_THROW(target.data({edgelet(0, 0)}), sgBadPointer);
-  target.data({});  // nothing to map
-  EXPECT_TRUE(target.points().empty());
-}
 
 // A shared hole is stored once and loads as one object held by the archive and each handle; an
 // object stored again is a back-reference; a serialize is one pass; nesting is capped both ways.
