@@ -187,6 +187,12 @@ TEST(RegionT, DrawsOneUnitTickAcrossEachEdgeletNotTheOutlineNorTheHoles) {
   region.draw(tablet, sgColor(), sgUITablet::eGraphics);
   RegionT().draw(tablet, sgColor(), sgUITablet::eGraphics);
   EXPECT_EQ(tablet.segments().size(), 4u) << "one tick per edgelet of the outline, none for holes";
+  tablet.clear();
+  const sgPtrHandle_const<sgRegion> r(new RegionT({edgelet(1, 1)}, 0)), q(new RegionT({edgelet(2, 2)}, 0));
+  sgRegionSet({r, q, r}).draw(tablet, sgColor(), sgUITablet::eOverlay);
+  ASSERT_EQ(tablet.segments().size(), 3u) << "a set draws each region through its own slot, in order";
+  EXPECT_TRUE(tablet.segments()[0].from.x() < 2 && tablet.segments()[1].from.x() > 1.5 &&
+              tablet.segments()[2].from.x() < 2);
 }
 
 TEST(RegionT, TypedHolesAreTheirOwnListAndCopiesShareHolesAndTransform) {
