@@ -37,45 +37,35 @@ inline const std::type_info& classNamed(const std::string& name) {
   throw std::invalid_argument("no persistent class named " + name);
 }
 
-inline void putUInt64(Bytes& b, std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
 /// Archive bytes from tokens split at spaces: bN one byte, qN eight (signed or 0x...), dX a
 /// double, P:x,y,... a point vector record, new:Class the head of a new object's pointer record,
 /// ref:N a back-reference to object N, x:hex raw bytes, @file the bytes `file(name)` gives.
 inline Bytes assemble(const std::string& text, Bytes (*file)(const std::string&) = nullptr) {
   Bytes b;
+  const auto put = [&b](std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
   std::istringstream tokens(text);
   for (std::string t; tokens >> t;) {
-    const std::size_t colon = t.find(':');
-    const std::string kind = colon == std::string::npos ? t.substr(0, 1) : t.substr(0, colon);
+    const std::size_t colon = t.find(':'), before = b.size();
+    const std::string kind = t.substr(0, colon == std::string::npos ? 1 : colon);
     const std::string rest = t.substr(colon == std::string::npos ? 1 : colon + 1);
-    if (kind == "b") {
-      b.push_back(static_cast<unsigned char>(std::stoul(rest)));
-    } else if (kind == "q") {
-      putUInt64(b, rest[0] == '-' ? std::uint64_t(std::stoll(rest)) : std::stoull(rest, nullptr, 0));
-    } else if (kind == "d") {
-      putUInt64(b, std::bit_cast<std::uint64_t>(std::stod(rest)));
-    } else if (kind == "@" && file) {
-      const Bytes included = file(rest);
-      b.insert(b.end(), included.begin(), included.end());
-    } else if (kind == "x") {
-      for (std::size_t i = 0; i + 1 < rest.size(); i += 2)
-        b.push_back(static_cast<unsigned char>(std::stoul(rest.substr(i, 2), nullptr, 16)));
-    } else if (kind == "ref") {
-      b.push_back(1), putUInt64(b, std::stoull(rest));
-    } else if (kind == "new") {
-      const std::string name = classNamed(rest).name();
-      b.push_back(2), putUInt64(b, name.size()), b.insert(b.end(), name.begin(), name.end());
-    } else if (kind == "P") {
-      std::vector<double> xy;
-      for (std::istringstream in(rest); std::getline(in, t, ',');) xy.push_back(std::stod(t));
-      b.push_back(0), putUInt64(b, xy.size() / 2);
-      for (double v : xy) putUInt64(b, std::bit_cast<std::uint64_t>(v));
-    } else {
-      throw std::invalid_argument("unknown archive token " + t);
-    }
+    const std::string name = kind == "new" ? classNamed(rest).name() : "";
+    if (kind == "b") b.push_back(static_cast<unsigned char>(std::stoul(rest)));
+    if (kind == "q") put(rest[0] == '-' ? std::uint64_t(std::stoll(rest)) : std::stoull(rest, nullptr, 0));
+    if (kind == "d") put(std::bit_cast<std::uint64_t>(std::stod(rest)));
+    const Bytes included = kind == "@" && file ? file(rest) : Bytes();
+    b.insert(b.end(), included.begin(), included.end());
+    if (kind == "ref") b.push_back(1), put(std::stoull(rest));
+    if (kind == "new") b.push_back(2), put(name.size()), b.insert(b.end(), name.begin(), name.end());
+    for (std::size_t i = 0; kind == "x" && i + 1 < rest.size(); i += 2)
+      b.push_back(static_cast<unsigned char>(std::stoul(rest.substr(i, 2), nullptr, 16)));
+    std::vector<double> xy;
+    for (std::istringstream in(kind == "P" ? rest : ""); std::getline(in, t, ',');)
+      xy.push_back(std::stod(t));
+    if (kind == "P") b.push_back(0), put(xy.size() / 2);
+    for (double v : xy) put(std::bit_cast<std::uint64_t>(v));
+    if (b.size() == before) throw std::invalid_argument("unknown archive token " + kind + ":" + rest);
   }
   return b;
 }
