@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cntr/cntrtmpl.h"
-#include "cntr/contourdefs.h"
-#include "cntr/regionst.h"
 #include "lynstd/archive.h"
-#include "persistentclasses.h"
+#include "persistentclasses.h"  // the library's persistent classes, with their headers
 
 /// Sets holes unchecked: an archive may list one hole object twice, which holes(...) refuses.
 class sgRegionTestAccess {
@@ -94,9 +91,8 @@ inline std::map<std::string, Bytes> makeGoldenArchives() {
   contour.cachedVectorSize(5);
   // The first two holes are one object; the third has an island of its own.
   const H shared(new sgRegion(rectangle(1, 1, 2, 2)));
-  sgRegion withIsland(rectangle(4, 4, 8, 8));
+  sgRegion withIsland(rectangle(4, 4, 8, 8)), region(rectangle(0, 0, 10, 10));
   withIsland.holes(std::vector<H>{H(new sgRegion(rectangle(5, 5, 6, 6)))});
-  sgRegion region(rectangle(0, 0, 10, 10));
   region.label(7);
   region.cachedVectorSize(4);
   sgRegionTestAccess::listHolesUnchecked(region, {shared, shared, H(new sgRegion(withIsland))});
