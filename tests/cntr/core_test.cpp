@@ -433,7 +433,7 @@ void checkErrorClass() {
   } catch (const E& e) {
     EXPECT_EQ(e.string(), L"invalid contour");
   }
-  sgArchive in(assemble("b0 b0"));  // the leaf's version, then the Errors level's
+  sgArchive in(assemble("b0 b0 b0 b0"));  // the version of each level, nothing else
   target.serialize(in);
   EXPECT_TRUE(target.string() == L"invalid contour" && in.remaining() == 0u);
 }
