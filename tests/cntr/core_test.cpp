@@ -76,7 +76,6 @@ TEST(ContourCore, CopiesCarryTheSourcesCachesWithoutSharingThem) {
   copy.cachedVectorSize(4);
   EXPECT_FALSE(copy == source) << "but at the cache bound";
   copy.moveVertexUnnoticed(3, {9, 9});
-  EXPECT_TRUE(copy.length() == 8 && copy.extremalVertexIndex(sgRadian(0.0)) == 1) << "copied caches";
   ASSERT_EQ(source.extremalVertexIndex(sgRadian(1.0)), 2);
   EXPECT_EQ(copy.extremalVertexIndex(sgRadian(1.0)), 3) << "a key the source learns later is not shared";
   source.points(Points{{5, 5}, {6, 7}});
@@ -107,8 +106,6 @@ TEST(RegionCore, ConstructionClosednessAndDrawing) {
   EXPECT_EQ(sgRegion(polygon, sgContourDefs::eIgnore).points(), polygon.points()) << "both ends kept";
   const Points bowTie = {{0, 0}, {2, 2}, {2, 0}, {0, 2}};
   EXPECT_EQ(sgRegion(bowTie, static_cast<sgContourDefs::IntersectionMode>(7)).points(), bowTie) << "no mode";
-  fromOpen.points(square2());
-  EXPECT_DOUBLE_EQ(fromOpen.area(false), 4.0) << "the contour's mutators reach the region's caches";
 }
 
 TEST(RegionCore, HolesAreSharedKeptInOrderAndLeftAloneWhenRefused) {
@@ -167,9 +164,6 @@ TEST(RegionSetCore, RegionsAreSharedAndEmptyHandlesFailOnlyWhenReached) {
   EXPECT_THROW(set.isSelfIntersecting(), sgBadPointer);
   EXPECT_TRUE(set.inside({0, 0}, false)) << "found in the first region, before the empty handle";
   EXPECT_THROW(set.inside({9, 9}, false), sgBadPointer);
-  set.cachedVectorSize(5);
-  expectThrowWithMessage<sgContourDefs::BadParams>([&] { set.cachedVectorSize(-1); }, "");
-  EXPECT_EQ(set.cachedVectorSize(), 5);
 }
 
 TEST(RegionSetCore, ListChangesClearTheCachesAndCopiesCarryThem) {
@@ -184,6 +178,7 @@ TEST(RegionSetCore, ListChangesClearTheCachesAndCopiesCarryThem) {
 
   sgRegionSet source = regionSetOf(kTwoSquares), target;
   source.cachedVectorSize(9);
+  expectThrowWithMessage<sgContourDefs::BadParams>([&] { source.cachedVectorSize(-1); }, "");  // 9 kept
   source.area(false);
   source.encloseRect(scaled(2.0));
   target = source;
@@ -342,13 +337,11 @@ TEST(RegionT, DrawsOneUnitTickAcrossEachEdgeletNotTheOutlineNorTheHoles) {
   const sgColor red(255, 0, 0);
   RegionT({edgelet(10, 20, 5, 64), edgelet(10, 20, 5, 0)}, 0).draw(tablet, red, sgUITablet::eOverlay);
   ASSERT_EQ(tablet.segments().size(), 2u);
-  const double ends[] = {10.5, 20.0, 9.5, 20.0, 10.0, 19.5, 10.0, 20.5};  // directions 64, then 0
-  for (std::size_t i = 0; i < 8; ++i) {
-    const auto& segment = tablet.segments()[i / 4];
-    const auto& end = i % 4 < 2 ? segment.from : segment.to;
-    EXPECT_NEAR(i % 2 == 0 ? end.x() : end.y(), ends[i], 1e-12) << i;
-  }
-  EXPECT_TRUE(tablet.segments()[0].color == red && tablet.segments()[1].layer == sgUITablet::eOverlay);
+  const auto& t = tablet.segments();
+  const auto at = [](const sgPair<double>& p) { return V(p.x(), p.y()); };
+  expectPointsNear({at(t[0].from), at(t[0].to), at(t[1].from), at(t[1].to)},
+                   pointsOf("MULTIPOINT(10.5 20,9.5 20,10 19.5,10 20.5)"), 1e-12);  // directions 64, then 0
+  EXPECT_TRUE(t[0].color == red && t[1].layer == sgUITablet::eOverlay);
 
   RegionT region(sampleEdgelets(0, 0, 10, 10), 0);
   static_cast<sgRegion&>(region).holes(Handles{regionOf("POLYGON((4 4,6 4,6 6))")});
@@ -407,8 +400,7 @@ TEST(RegionSetT, TypedRegionsFollowTheRegionListAndAreSharedByCopies) {
   set.add(regionOf("POLYGON((5 5,7 5,7 8))"), sgContourDefs::eIgnore);
   ASSERT_EQ(set.regionsT().size(), 3u);
   EXPECT_NE(set.regionsT()[0].get(), typed[0].get()) << "every typed region is rebuilt from its outline";
-  EXPECT_EQ(set.regions()[0].get(), typed[0].get());
-  EXPECT_DOUBLE_EQ(set.area(false), 8.0);
+  EXPECT_TRUE(set.regions()[0].get() == typed[0].get() && set.area(false) == 8.0);
   EXPECT_THROW(set.add(sgPtrHandle_const<sgRegion>(), sgContourDefs::eIgnore), sgBadPointer);
   ASSERT_EQ(set.regionsT().size(), 4u) << "the entries before the empty one are rebuilt";
   EXPECT_EQ(set.regionsT()[0]->points(), rectangle(0, 0, 1, 1));
