@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cntr/cntrtmpl.h"
-#include "cntr/contourdefs.h"
-#include "cntr/regionst.h"
 #include "lynstd/archive.h"
-#include "persistentclasses.h"
+#include "persistentclasses.h"  // the library's persistent classes, with their headers
 
 /// Sets holes unchecked: an archive may list one hole object twice, which holes(...) refuses.
 class sgRegionTestAccess {
@@ -37,45 +34,35 @@ inline const std::type_info& classNamed(const std::string& name) {
   throw std::invalid_argument("no persistent class named " + name);
 }
 
-inline void putUInt64(Bytes& b, std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
 /// Archive bytes from tokens split at spaces: bN one byte, qN eight (signed or 0x...), dX a
 /// double, P:x,y,... a point vector record, new:Class the head of a new object's pointer record,
 /// ref:N a back-reference to object N, x:hex raw bytes, @file the bytes `file(name)` gives.
 inline Bytes assemble(const std::string& text, Bytes (*file)(const std::string&) = nullptr) {
   Bytes b;
+  const auto put = [&b](std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
   std::istringstream tokens(text);
   for (std::string t; tokens >> t;) {
-    const std::size_t colon = t.find(':');
-    const std::string kind = colon == std::string::npos ? t.substr(0, 1) : t.substr(0, colon);
+    const std::size_t colon = t.find(':'), before = b.size();
+    const std::string kind = t.substr(0, colon == std::string::npos ? 1 : colon);
     const std::string rest = t.substr(colon == std::string::npos ? 1 : colon + 1);
-    if (kind == "b") {
-      b.push_back(static_cast<unsigned char>(std::stoul(rest)));
-    } else if (kind == "q") {
-      putUInt64(b, rest[0] == '-' ? std::uint64_t(std::stoll(rest)) : std::stoull(rest, nullptr, 0));
-    } else if (kind == "d") {
-      putUInt64(b, std::bit_cast<std::uint64_t>(std::stod(rest)));
-    } else if (kind == "@" && file) {
-      const Bytes included = file(rest);
-      b.insert(b.end(), included.begin(), included.end());
-    } else if (kind == "x") {
-      for (std::size_t i = 0; i + 1 < rest.size(); i += 2)
-        b.push_back(static_cast<unsigned char>(std::stoul(rest.substr(i, 2), nullptr, 16)));
-    } else if (kind == "ref") {
-      b.push_back(1), putUInt64(b, std::stoull(rest));
-    } else if (kind == "new") {
-      const std::string name = classNamed(rest).name();
-      b.push_back(2), putUInt64(b, name.size()), b.insert(b.end(), name.begin(), name.end());
-    } else if (kind == "P") {
-      std::vector<double> xy;
-      for (std::istringstream in(rest); std::getline(in, t, ',');) xy.push_back(std::stod(t));
-      b.push_back(0), putUInt64(b, xy.size() / 2);
-      for (double v : xy) putUInt64(b, std::bit_cast<std::uint64_t>(v));
-    } else {
-      throw std::invalid_argument("unknown archive token " + t);
-    }
+    const std::string name = kind == "new" ? classNamed(rest).name() : "";
+    if (kind == "b") b.push_back(static_cast<unsigned char>(std::stoul(rest)));
+    if (kind == "q") put(rest[0] == '-' ? std::uint64_t(std::stoll(rest)) : std::stoull(rest, nullptr, 0));
+    if (kind == "d") put(std::bit_cast<std::uint64_t>(std::stod(rest)));
+    const Bytes included = kind == "@" && file ? file(rest) : Bytes();
+    b.insert(b.end(), included.begin(), included.end());
+    if (kind == "ref") b.push_back(1), put(std::stoull(rest));
+    if (kind == "new") b.push_back(2), put(name.size()), b.insert(b.end(), name.begin(), name.end());
+    for (std::size_t i = 0; kind == "x" && i + 1 < rest.size(); i += 2)
+      b.push_back(static_cast<unsigned char>(std::stoul(rest.substr(i, 2), nullptr, 16)));
+    std::vector<double> xy;
+    for (std::istringstream in(kind == "P" ? rest : ""); std::getline(in, t, ',');)
+      xy.push_back(std::stod(t));
+    if (kind == "P") b.push_back(0), put(xy.size() / 2);
+    for (double v : xy) put(std::bit_cast<std::uint64_t>(v));
+    if (b.size() == before) throw std::invalid_argument("unknown archive token " + kind + ":" + rest);
   }
   return b;
 }
@@ -89,10 +76,10 @@ inline std::vector<sgEdgelet> sampleEdgelets(double x0, double y0, double x1, do
           sgEdgelet(V(x1, y1), 13, sgAngle8(128)), sgEdgelet(V(x0, y1), 14, sgAngle8(250))};
 }
 
-inline Bytes storeThroughPointer(sgPersistent& object) {
+inline Bytes storeThroughPointer(const sgPersistent& object) {
   sgArchive out;
   sgPersistent* unused = nullptr;
-  sgPersistent::serializePointer(out, &object, unused);
+  sgPersistent::serializePointer(out, const_cast<sgPersistent*>(&object), unused);  // storing changes nothing
   return out.bytes();
 }
 
@@ -104,9 +91,8 @@ inline std::map<std::string, Bytes> makeGoldenArchives() {
   contour.cachedVectorSize(5);
   // The first two holes are one object; the third has an island of its own.
   const H shared(new sgRegion(rectangle(1, 1, 2, 2)));
-  sgRegion withIsland(rectangle(4, 4, 8, 8));
+  sgRegion withIsland(rectangle(4, 4, 8, 8)), region(rectangle(0, 0, 10, 10));
   withIsland.holes(std::vector<H>{H(new sgRegion(rectangle(5, 5, 6, 6)))});
-  sgRegion region(rectangle(0, 0, 10, 10));
   region.label(7);
   region.cachedVectorSize(4);
   sgRegionTestAccess::listHolesUnchecked(region, {shared, shared, H(new sgRegion(withIsland))});
@@ -122,10 +108,6 @@ inline std::map<std::string, Bytes> makeGoldenArchives() {
   const HT firstT(new sgRegionT<sgEdgelet>(sampleEdgelets(0, 0, 1, 1), 1));
   sgRegionSetT<sgEdgelet> setT(
       std::vector<HT>{firstT, HT(new sgRegionT<sgEdgelet>(sampleEdgelets(2, 0, 4, 1), 2)), firstT});
-  sgContourDefs::EmptyContour emptyContour;
-  sgContourDefs::EmptyRegionSet emptyRegionSet(L"no region \u00e9");
-  sgContourDefs::BadParams badParams(L"holes cannot intersect region");
-  sgContourDefs::RegionCannotBeSetOpen cannotOpen;
   // Legacy records: a base level (version 0, sgPersistent level), the points, a byte no longer
   // used, cachedVectorSize, then the contour's closed flag; a set's regions are legacy records.
   const std::string legacyRegion = "new:sgRegion b0 b0 b0 P:";
@@ -136,10 +118,10 @@ inline std::map<std::string, Bytes> makeGoldenArchives() {
       {"contourt.bin", storeThroughPointer(contourT)},
       {"regiont.bin", storeThroughPointer(regionT)},
       {"regionsett.bin", storeThroughPointer(setT)},
-      {"emptycontour.bin", storeThroughPointer(emptyContour)},
-      {"emptyregionset.bin", storeThroughPointer(emptyRegionSet)},
-      {"badparams.bin", storeThroughPointer(badParams)},
-      {"regioncannotbesetopen.bin", storeThroughPointer(cannotOpen)},
+      {"emptycontour.bin", storeThroughPointer(sgContourDefs::EmptyContour())},
+      {"emptyregionset.bin", storeThroughPointer(sgContourDefs::EmptyRegionSet(L"no region \u00e9"))},
+      {"badparams.bin", storeThroughPointer(sgContourDefs::BadParams(L"holes cannot intersect region"))},
+      {"regioncannotbesetopen.bin", storeThroughPointer(sgContourDefs::RegionCannotBeSetOpen())},
       {"contour_v0.bin", assemble("new:sgContour b0 b0 b0 P:0,0,2.5,0,2.5,-1 b90 q6 b0")},
       {"region_v0.bin", assemble(legacyRegion + "0,0,4,0,0,3 b165 q8")},
       {"regionset_v0.bin",

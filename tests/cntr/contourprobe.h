@@ -1,7 +1,6 @@
 #pragma once
-// Test access to sgContour's protected members and a way to see whether a query answered from
-// its cache: changing a vertex behind the contour's back leaves the caches in place, so a cached
-// answer and a recomputed one differ.
+// Test access to sgContour's protected members. A vertex moved behind the contour's back leaves
+// the caches in place, so that a cached answer and a recomputed one differ.
 #include <vector>
 
 #include "cntr/contour.h"
@@ -9,13 +8,9 @@
 class ContourProbe : public sgContour {
  public:
   using sgContour::sgContour;
-  /// Not explicit, so that a plain contour can be assigned to a probe.
   ContourProbe(const sgContour& other) : sgContour(other) {}  // NOLINT(google-explicit-constructor)
-
-  using sgContour::candidateEdges;
-  using sgContour::intersections;
-  using sgContour::medianFeatureSize;
-  using sgContour::setPoints;
+  using sgContour::candidateEdges, sgContour::intersections, sgContour::medianFeatureSize,
+      sgContour::setPoints;
 
   /// Moves vertex i without clearing any cache.
   void moveVertexUnnoticed(std::size_t i, const sgVector<2>& to) {
