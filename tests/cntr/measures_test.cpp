@@ -20,6 +20,7 @@ namespace {
 
 using namespace casetable;
 using namespace rowchecks;
+using C = const Case&;
 using V = sgVector<2>;
 using Holes = std::vector<sgPtrHandle<sgRegion>>;
 using D = sgContourDefs;
@@ -80,19 +81,18 @@ void expectNumbers(const Numbers& actual, const std::string& expected) {
   rowchecks::expectNumbers(actual, numbersOrNone(expected.substr(0, tilde)), tols);
 }
 
-const std::map<std::string, std::function<Numbers(const Case&)>>& ops() {
-  static const std::map<std::string, std::function<Numbers(const Case&)>> table = {
-      {"polygonMoments",
-       [](const Case& c) { return numbersOfRecord(sf_InertiaDataPolygon(pointsOf(c.arg(0)))); }},
-      {"sumRecords", [](const Case& c) { return numbersOfRecord(recordOf(c.arg(0)) + recordOf(c.arg(1))); }},
+const std::map<std::string, std::function<Numbers(C)>>& ops() {
+  static const std::map<std::string, std::function<Numbers(C)>> table = {
+      {"polygonMoments", [](C c) { return numbersOfRecord(sf_InertiaDataPolygon(pointsOf(c.arg(0)))); }},
+      {"sumRecords", [](C c) { return numbersOfRecord(recordOf(c.arg(0)) + recordOf(c.arg(1))); }},
       {"polygonArea",
-       [](const Case& c) {
+       [](C c) {
          const Points points = pointsOf(c.arg(0));
          EXPECT_EQ(sf_Area(edgeletsAt(points)), sf_Area(points));
          return Numbers{sf_Area(points)};
        }},
       {"centroid",
-       [](const Case& c) {
+       [](C c) {
          const Points points = pointsOf(c.arg(0));
          const V center = snContour::centerOfMass(points);
          EXPECT_TRUE(sf_CenterOfMass(points) == center && sf_CenterOfMass(edgeletsAt(points)) == center &&
@@ -100,9 +100,9 @@ const std::map<std::string, std::function<Numbers(const Case&)>>& ops() {
          return num(center);
        }},
       {"ellipseOfRecord",
-       [](const Case& c) { return numbersOfEllipse(sf_EllipseFromInertiaData(recordOf(c.arg(0)))); }},
+       [](C c) { return numbersOfEllipse(sf_EllipseFromInertiaData(recordOf(c.arg(0)))); }},
       {"fitEllipse",
-       [](const Case& c) {
+       [](C c) {
          const Points points = pointsOf(c.arg(0));
          sgEllipse e(sgCircle(V(7, 7), 3)), other;
          double error = 12.0, otherError = 0.0;
@@ -113,33 +113,31 @@ const std::map<std::string, std::function<Numbers(const Case&)>>& ops() {
          EXPECT_TRUE(other == e && otherError == error) << "contour form";
          return numbersOfEllipse(e, {error});
        }},
-      {"stdDev", [](const Case& c) { return Numbers{sf_StdDev(numbersOrNone(c.arg(0)))}; }},
-      {"length", [](const Case& c) { return Numbers{contourOf(c.arg(0)).length()}; }},
-      {"meanPosition", [](const Case& c) { return num(contourOf(c.arg(0)).meanPosition()); }},
+      {"stdDev", [](C c) { return Numbers{sf_StdDev(numbersOrNone(c.arg(0)))}; }},
+      {"length", [](C c) { return Numbers{contourOf(c.arg(0)).length()}; }},
+      {"meanPosition", [](C c) { return num(contourOf(c.arg(0)).meanPosition()); }},
       {"extremalIndex",
-       [](const Case& c) {
-         return Numbers{double(contourOf(c.arg(0)).extremalVertexIndex(angleOf(c.arg(1))))};
-       }},
+       [](C c) { return Numbers{double(contourOf(c.arg(0)).extremalVertexIndex(angleOf(c.arg(1))))}; }},
       {"extremalPosition",
-       [](const Case& c) { return num(contourOf(c.arg(0)).extremalVertexPosition(angleOf(c.arg(1)))); }},
-      {"encloseRect", [](const Case& c) { return num(contourOf(c.arg(0)).encloseRect(xformOf(c.arg(1)))); }},
+       [](C c) { return num(contourOf(c.arg(0)).extremalVertexPosition(angleOf(c.arg(1)))); }},
+      {"encloseRect", [](C c) { return num(contourOf(c.arg(0)).encloseRect(xformOf(c.arg(1)))); }},
       {"encloseCircle",
-       [](const Case& c) {
+       [](C c) {
          const sgContour contour = contourOf(c.arg(0));
          const sgCircle circle = contour.encloseCircle(modeOf(c.arg(1)));
          EXPECT_EQ(contour.diameter(modeOf(c.arg(1))), circle.radius() + circle.radius());
          return numbersOfCircle(circle);
        }},
-      {"diameter", [](const Case& c) { return Numbers{contourOf(c.arg(0)).diameter(modeOf(c.arg(1)))}; }},
+      {"diameter", [](C c) { return Numbers{contourOf(c.arg(0)).diameter(modeOf(c.arg(1)))}; }},
       {"minCircle",
-       [](const Case& c) {
+       [](C c) {
          const sgContour contour = contourOf(c.arg(0));
          const sgCircle circle = contour.minEnclosingCircle();
          for (const V& p : contour.points()) EXPECT_LE(p.distance(circle.center()), circle.radius());
          return numbersOfCircle(circle);
        }},
       {"convexHull",
-       [](const Case& c) {
+       [](C c) {
          sgRegion hull(*casetable::regionOf("POLYGON((-9 -9,9 -9,9 9,-9 9),(-1 -1,1 -1,1 1,-1 1))"));
          contourOf(c.arg(0)).convexHull(hull);
          EXPECT_TRUE(hull.holes().empty()) << "the target's holes are replaced too";
@@ -149,7 +147,7 @@ const std::map<std::string, std::function<Numbers(const Case&)>>& ops() {
          return num(corners);
        }},
       {"draw",
-       [](const Case& c) {
+       [](C c) {
          sgRecordingTablet outline;
          contourOf(c.arg(0)).draw(outline, sgContourDefs::eDrawOutline, sgColor(), sgUITablet::eOverlay);
          Numbers n;
@@ -157,42 +155,36 @@ const std::map<std::string, std::function<Numbers(const Case&)>>& ops() {
            n.insert(n.end(), {s.from.x(), s.from.y(), s.to.x(), s.to.y()});
          return n;
        }},
-      {"regionArea", [](const Case& c) { return Numbers{regionOf(c.arg(0))->area(flagAt(c, 1))}; }},
-      {"regionCentroid", [](const Case& c) { return num(regionOf(c.arg(0))->centerOfMass(flagAt(c, 1))); }},
-      {"regionInertia", [](const Case& c) { return num(regionOf(c.arg(0))->inertiaMatrix(flagAt(c, 1))); }},
+      {"regionArea", [](C c) { return Numbers{regionOf(c.arg(0))->area(flagAt(c, 1))}; }},
+      {"regionCentroid", [](C c) { return num(regionOf(c.arg(0))->centerOfMass(flagAt(c, 1))); }},
+      {"regionInertia", [](C c) { return num(regionOf(c.arg(0))->inertiaMatrix(flagAt(c, 1))); }},
       {"inside",
-       [](const Case& c) {
-         return Numbers{double(regionOf(c.arg(0))->inside(pointAt(c), flagAt(c, 1, 2)))};
-       }},
+       [](C c) { return Numbers{double(regionOf(c.arg(0))->inside(pointAt(c), flagAt(c, 1, 2)))}; }},
       {"closestVertex",
-       [](const Case& c) {
+       [](C c) {
          long hole = 7;
          const long index = regionOf(c.arg(0))->closestVertexIndex(pointAt(c), flagAt(c, 1, 2), hole);
          return Numbers{double(index), double(hole)};
        }},
       {"closestPoint",
-       [](const Case& c) {
+       [](C c) {
          return num(regionOf(c.arg(0))->closestPoint(pointAt(c), flagAt(c, 1, 2), flagAt(c, 1, 3)));
        }},
       {"regionDist",
-       [](const Case& c) {
+       [](C c) {
          return Numbers{
              regionOf(c.arg(0))->distToPoint(pointAt(c), flagAt(c, 1, 2), flagAt(c, 1, 3), flagAt(c, 1, 4))};
        }},
       {"regionCrossings",
-       [](const Case& c) {
+       [](C c) {
          const sgLineSeg segment(pointsOf(c.arg(1)).at(0), pointsOf(c.arg(1)).at(1));
          return num(regionOf(c.arg(0))->intersections(segment, flagAt(c, 2, 0), flagAt(c, 2, 1)));
        }},
       {"regionContourCrossings",
-       [](const Case& c) {
-         return num(regionOf(c.arg(0))->intersections(contourOf(c.arg(1)), flagAt(c, 2)));
-       }},
-      {"setArea", [](const Case& c) { return Numbers{regionSetOf(c.arg(0)).area(flagAt(c, 1))}; }},
-      {"setCentroid", [](const Case& c) { return num(regionSetOf(c.arg(0)).centerOfMass(flagAt(c, 1))); }},
-      {"setInertia", [](const Case& c) { return num(regionSetOf(c.arg(0)).inertiaMatrix(flagAt(c, 1))); }},
-      {"setEncloseRect",
-       [](const Case& c) { return num(regionSetOf(c.arg(0)).encloseRect(xformOf(c.arg(1)))); }},
+       [](C c) { return num(regionOf(c.arg(0))->intersections(contourOf(c.arg(1)), flagAt(c, 2))); }},
+      {"setArea", [](C c) { return Numbers{regionSetOf(c.arg(0)).area(flagAt(c, 1))}; }},
+      {"setCentroid", [](C c) { return num(regionSetOf(c.arg(0)).centerOfMass(flagAt(c, 1))); }},
+      {"setInertia", [](C c) { return num(regionSetOf(c.arg(0)).inertiaMatrix(flagAt(c, 1))); }},
   };
   return table;
 }

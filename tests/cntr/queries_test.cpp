@@ -87,8 +87,6 @@ const std::map<std::string, Op> kOps = {
         return num(contour.isClosed()) + num(contour.length());
       }}},
     {"contourEqual", {2, [](C c) { return num(contourOf(c.arg(0)) == contourOf(c.arg(1))); }}},
-    {"length", {1, [](C c) { return num(contourOf(c.arg(0)).length()); }}},
-    {"meanPosition", {1, [](C c) { return num(contourOf(c.arg(0)).meanPosition()); }}},
     {"median", {1, [](C c) { return num(probeOf(c.arg(0)).medianFeatureSize()); }}},
     {"closestVertex",
      {2, [](C c) { return num(contourOf(c.arg(0)).closestVertexIndex(pointOf(c.arg(1)))); }}},
@@ -115,9 +113,6 @@ const std::map<std::string, Op> kOps = {
     {"selfIntersecting", {1, [](C c) { return num(contourOf(c.arg(0)).isSelfIntersecting()); }}},
     {"holes", {1, [](C c) { return num(double(regionOf(c.arg(0))->holes().size())); }}},
     {"map", {2, mappedRegion}},
-    {"setArea", {2, [](C c) { return num(regionSetOf(c.arg(0)).area(flagOf(c.arg(1)))); }}},
-    {"setCentre", {2, [](C c) { return num(regionSetOf(c.arg(0)).centerOfMass(flagOf(c.arg(1)))); }}},
-    {"setInertia", {2, [](C c) { return num(regionSetOf(c.arg(0)).inertiaMatrix(flagOf(c.arg(1)))); }}},
     {"setInside",
      {3, [](C c) { return num(regionSetOf(c.arg(0)).inside(pointOf(c.arg(1)), flagOf(c.arg(2)))); }}},
     {"setDistance",
