@@ -34,10 +34,8 @@ Numbers numbersOfRecord(const sg_InertiaData& d) {
 }
 
 Numbers numbersOfEllipse(const sgEllipse& e, Numbers more = {}) {
-  more.insert(more.begin(), {e.center().x(), e.center().y(), e.r1(), e.r2(), e.rotation().toDouble()});
-  return more;
+  return num(e.center()) + Numbers{e.r1(), e.r2(), e.rotation().toDouble()} + more;
 }
-Numbers numbersOfCircle(const sgCircle& c) { return {c.center().x(), c.center().y(), c.radius()}; }
 
 // `area cx cy m00 m01 m11`, or the moments of a POLYGON.
 sg_InertiaData recordOf(const std::string& text) {
@@ -126,7 +124,7 @@ const std::map<std::string, std::function<Numbers(C)>>& ops() {
          const sgContour contour = contourOf(c.arg(0));
          const sgCircle circle = contour.encloseCircle(modeOf(c.arg(1)));
          EXPECT_EQ(contour.diameter(modeOf(c.arg(1))), circle.radius() + circle.radius());
-         return numbersOfCircle(circle);
+         return num(circle.center()) + num(circle.radius());
        }},
       {"diameter", [](C c) { return Numbers{contourOf(c.arg(0)).diameter(modeOf(c.arg(1)))}; }},
       {"minCircle",
@@ -134,7 +132,7 @@ const std::map<std::string, std::function<Numbers(C)>>& ops() {
          const sgContour contour = contourOf(c.arg(0));
          const sgCircle circle = contour.minEnclosingCircle();
          for (const V& p : contour.points()) EXPECT_LE(p.distance(circle.center()), circle.radius());
-         return numbersOfCircle(circle);
+         return num(circle.center()) + num(circle.radius());
        }},
       {"convexHull",
        [](C c) {
