@@ -210,17 +210,10 @@ Numbers measuresOf(const sgContour& c) {
   sgEllipse ellipse;
   double error = 0.0;
   c.fitEllipse(ellipse, error);
-  const double extremal = double(c.extremalVertexIndex(sgRadian(0.0)));
-  return {c.length(),
-          c.meanPosition().x(),
-          c.diameter(D::eExact),
-          c.diameter(D::eApproximate),
-          c.minEnclosingCircle().radius(),
-          c.encloseRect(sgXform<2>::I).width(),
-          extremal,
-          hull.area(false),
-          ellipse.r1(),
-          error};
+  const Numbers sizes = {c.length(), c.diameter(D::eExact), c.diameter(D::eApproximate), hull.area(false)};
+  const Numbers fits = {c.minEnclosingCircle().radius(), ellipse.r1(), error};
+  return sizes + fits + num(c.meanPosition()) + num(c.encloseRect(sgXform<2>::I)) +
+         num(double(c.extremalVertexIndex(sgRadian(0.0))));
 }
 
 Numbers measuresOf(const sgRegion& r) {
