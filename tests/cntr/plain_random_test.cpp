@@ -27,8 +27,7 @@ class sgRegionTestAccess {
 
 namespace {
 
-constexpr double kTol = 1e-6, kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN(), kPi = std::numbers::pi;
+constexpr double kTol = 1e-6;
 
 class ProbeContour : public sgContour {
  public:
@@ -467,10 +466,9 @@ TEST(Moments, PolygonsAndSumsOfRecordsMatchGreensTheorem) {
                   1e-12 * 2 * box + 4e-16 * d.centerOfMass().len());
         // Sums of records: a copy beside it of the same orientation adds, a hole of the other
         // orientation subtracts, in either order; a zero record changes nothing, bit for bit.
-        if ((sf_InertiaDataPolygon(beside).area() < 0) != (d.area() < 0))
-          std::reverse(beside.begin(), beside.end());
-        if ((sf_InertiaDataPolygon(hole).area() < 0) == (d.area() < 0))
-          std::reverse(hole.begin(), hole.end());
+        for (auto [q, along] : {std::pair(&beside, true), std::pair(&hole, false)})
+          if (((sf_InertiaDataPolygon(*q).area() < 0) != (d.area() < 0)) == along)
+            std::reverse(q->begin(), q->end());
         const sg_InertiaData h = sf_InertiaDataPolygon(hole);
         EXPECT_TRUE(matchesGreen(d + sf_InertiaDataPolygon(beside), Green({p, beside}, o), o,
                                  (sf_CenterOfMass(beside) - d.centerOfMass()).len(), true));
