@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "cntr/cntrtmpl.h"
 #include "cntr/moments.h"
 #include "cntr/regionst.h"
 #include "edgesweep.h"
@@ -26,8 +27,7 @@ class sgRegionTestAccess {
 
 namespace {
 
-constexpr double kTol = 1e-6, kInf = std::numeric_limits<double>::infinity();
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN(), kPi = std::numbers::pi;
+constexpr double kTol = 1e-6;
 
 class ProbeContour : public sgContour {
  public:
@@ -466,10 +466,9 @@ TEST(Moments, PolygonsAndSumsOfRecordsMatchGreensTheorem) {
                   1e-12 * 2 * box + 4e-16 * d.centerOfMass().len());
         // Sums of records: a copy beside it of the same orientation adds, a hole of the other
         // orientation subtracts, in either order; a zero record changes nothing, bit for bit.
-        if ((sf_InertiaDataPolygon(beside).area() < 0) != (d.area() < 0))
-          std::reverse(beside.begin(), beside.end());
-        if ((sf_InertiaDataPolygon(hole).area() < 0) == (d.area() < 0))
-          std::reverse(hole.begin(), hole.end());
+        for (auto [q, along] : {std::pair(&beside, true), std::pair(&hole, false)})
+          if (((sf_InertiaDataPolygon(*q).area() < 0) != (d.area() < 0)) == along)
+            std::reverse(q->begin(), q->end());
         const sg_InertiaData h = sf_InertiaDataPolygon(hole);
         EXPECT_TRUE(matchesGreen(d + sf_InertiaDataPolygon(beside), Green({p, beside}, o), o,
                                  (sf_CenterOfMass(beside) - d.centerOfMass()).len(), true));
@@ -482,6 +481,50 @@ TEST(Moments, PolygonsAndSumsOfRecordsMatchGreensTheorem) {
         EXPECT_TRUE(same(z.area(), d.area()) && same(z.centerOfMass(), d.centerOfMass()) &&
                     z.inertiaMatrix() == d.inertiaMatrix());
       });
+}
+
+using Edgelets = std::vector<sgEdgelet>;
+using RegionT = sgRegionT<sgEdgelet>;
+
+/// Each point, mapped by the contour's transform, lands on its datum; data rebuilt from points
+/// carry magnitude 0 and direction code 0.
+void expectAgreement(const sgContourT<sgEdgelet>& c, bool fromPoints) {
+  ASSERT_EQ(c.points().size(), c.data().size());
+  for (std::size_t i = 0; i < c.points().size(); ++i) {
+    const V at = c.data()[i].position(), mapped = c.dataFromPointsXform()->mapPoint(c.points()[i]);
+    EXPECT_LE((mapped - at).len(), 1e-9 * (1 + std::fabs(at.x()) + std::fabs(at.y()))) << i;
+    EXPECT_TRUE(!fromPoints || (c.data()[i].magnitude() == 0 && c.data()[i].angle().code() == 0)) << i;
+  }
+}
+
+TEST(EdgeletContours, PointsAndDataAgreeThroughMutationsCopiesAndViews) {
+  const auto edgelets = [](Rng& rng) {
+    Edgelets e;
+    for (const V& p : star(rng, integer(rng, 6, 12), 10, 1e3))
+      e.emplace_back(p, static_cast<unsigned short>(integer(rng, 0, 65535)),
+                     sgAngle8(static_cast<unsigned char>(integer(rng, 0, 255))));
+    return e;
+  };
+  compare("edgelet contours", 17, 100, edgelets, [&](const Edgelets& data, Rng& rng) {
+    sgPtrHandle_const<sg2XformBase> rigid(
+        new sg2Rigid(sgDegree(real(rng, -180, 180)), V(real(rng, -9, 9), 9)));
+    sgContourT<sgEdgelet> c(data, rigid), copy(c);
+    EXPECT_EQ(c.data(), data);
+    c.points(star(rng, 7, 1, 50));
+    copy.data(edgelets(rng));
+    expectAgreement(c, true), expectAgreement(copy, false);
+    RegionT region(edgelets(rng), rigid, 7), fromContour(copy, 1);
+    static_cast<sgRegion&>(region).holes({sgPtrHandle_const<sgRegion>(
+        new sgRegion(star(rng, 5, 1, 2, region.point(sgEdgelet(V(0, 0), 0, sgAngle8(0))))))});
+    EXPECT_THROW(static_cast<sgRegion&>(region).holes(
+                     {sgPtrHandle_const<sgRegion>(new sgRegion(star(rng, 3, 1, 2, V(5e3, 5e3))))}),
+                 sgContourDefs::BadParams);
+    sgRegionSetT<sgEdgelet> set({sgPtrHandle_const<RegionT>(new RegionT(region))});
+    set.add(sgPtrHandle_const<sgRegion>(new sgRegion(star(rng, 6))), sgContourDefs::eIgnore);
+    expectAgreement(region, true), expectAgreement(fromContour, false);
+    EXPECT_EQ(set.regionsT().size(), set.regions().size());
+    for (const auto& r : set.regionsT()) expectAgreement(*r, true);
+  });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // and shift that carry them to tiny and far-away places; also the plain measures the checks share.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -15,6 +16,8 @@ namespace shapes {
 using V = sgVector<2>;
 using Points = std::vector<V>;
 using Rng = std::mt19937_64;
+constexpr double kPi = std::numbers::pi, kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 inline double real(Rng& rng, double lo, double hi) {
   return std::uniform_real_distribution<double>(lo, hi)(rng);
