@@ -92,7 +92,7 @@ Sample sampleOf(const std::string& name) {
       {"sgArchive::Corrupt", []() -> Sample { return new sgArchive::Corrupt(L"sample \u00e9"); }},
       {"sg2XformLinear",
        []() -> Sample {
-         return new sg2XformLinear(sgXform<2>(matrixOf({1.5, -0.25, 0.125, 3.0}), V(-7.0, 0.1)));
+         return new sg2XformLinear(xformOf({1.5, -0.25, 0.125, 3.0, -7.0, 0.1}));
        }},
       {"sg2Rigid", []() -> Sample { return new sg2Rigid(sgDegree(-123.456), V(0.3, 1e10)); }}};
   return make.at(name)();
@@ -131,10 +131,8 @@ std::variant<Numbers, std::string> reloaded(const std::string& name) {
     EXPECT_TRUE(copy->refCount() == 1 && typeid(*copy) == typeid(*sample.get()));
     const sgXform<2> x = copy->xform();
     const auto* rigid = dynamic_cast<const sg2Rigid*>(copy.get());
-    return join({flat(x.matrix()),
-                 flat({x.trans()}),
-                 {x.matrix().determinant()},
-                 rigid ? Numbers{rigid->rotation().toDouble()} : Numbers{}});
+    const double angle = rigid ? rigid->rotation().toDouble() : NAN;
+    return join({flat(x.matrix()), flat({x.trans(), V(x.matrix().determinant(), angle)})});
   }
   EXPECT_STREQ(back.exception->what(), sample.exception->what());
   try {
