@@ -107,15 +107,13 @@ TEST(Threads, HandlesCountExactlyAndTheLastReleaseDeletes) {
     EXPECT_THROW((void)sgPtrHandle_const<Shape>()->id, sgBadPointer);
   }
   EXPECT_EQ(Shape::live, 0);
-  sgPtrHandle<Shape> shared(new Shape);
-  onThreads([&shared](int) {
+  std::vector<sgPtrHandle<Shape>> copies(kThreads, sgPtrHandle<Shape>(new Shape));
+  EXPECT_EQ(copies[0]->refCount(), kThreads);
+  onThreads([&copies](int t) {  // counts race up and down, then the releases race to zero: one delete
     std::vector<sgPtrHandle_const<Shape>> held;
-    for (int i = 0; i < 2500; ++i) held.assign(8, shared);
+    for (int i = 0; i < 2500; ++i) held.assign(8, copies[t]);
+    copies[t].reset();
   });
-  std::vector<sgPtrHandle<Shape>> copies(kThreads, shared);
-  EXPECT_EQ(shared->refCount(), 1 + kThreads);
-  shared.reset();
-  onThreads([&copies](int t) { copies[t].reset(); });  // releases race to zero: one delete
   EXPECT_EQ(Shape::live, 0);
 }
 
