@@ -15,7 +15,7 @@
 namespace {
 
 using namespace casetable;
-using archivesamples::assemble, archivesamples::rectangle, archivesamples::sampleEdgelets, archivesamples::V;
+using archivesamples::rectangle, archivesamples::sampleEdgelets, archivesamples::V;
 using Handles = std::vector<sgPtrHandle_const<sgRegion>>;
 using Edgelets = std::vector<sgEdgelet>;
 using Xform = sgPtrHandle_const<sg2XformBase>;
@@ -25,8 +25,7 @@ using RegionSetT = sgRegionSetT<sgEdgelet>;
 using TypedHandles = std::vector<sgPtrHandle_const<RegionT>>;
 const sgXform<2> kI = sgXform<2>::I;
 
-// Answers from the contour's caches outside the measures; moving vertex 2 of the square to (-2, 1)
-// changes every one.
+// Answers from caches outside the measures; moving vertex 2 of the square to (-2, 1) changes each.
 std::vector<double> answersOf(const ContourProbe& c) {
   const sgLineSeg across({-3, 1}, {3, 1});
   return {c.length(), c.meanPosition().x(), c.medianFeatureSize(), double(c.isSelfIntersecting()),
@@ -65,7 +64,6 @@ TEST(ContourCore, EveryVertexMutatorClearsEveryCacheAndTheOtherSettersKeepThem) 
 }
 
 TEST(ContourCore, CopiesCarryTheSourcesCachesWithoutSharingThem) {
-  EXPECT_EQ(sgContour(sgPolygon(square2(), sgPolygon::eEvenOdd), 9).label(), 9u);
   ContourProbe source(square2(), true, 5), copy;
   ASSERT_TRUE(source.extremalVertexIndex(sgRadian(0.0)) == 1 && source.length() == 8.0 &&
               source.encloseRect(kI) == sgRect({0, 0}, {2, 2}));
@@ -99,7 +97,6 @@ TEST(RegionCore, ConstructionClosednessAndDrawing) {
   // From an open contour: closed, the closing edge counted in length and area and drawn.
   sgRegion fromOpen(sgContour({{0, 0}, {4, 0}, {4, 3}}, false, 5), sgContourDefs::eIgnore);
   EXPECT_TRUE(fromOpen.isClosed() && fromOpen.sgContour::isClosed() == false && fromOpen.label() == 5);
-  EXPECT_TRUE(fromOpen.length() == 12.0 && fromOpen.area(false) == 6.0);
   NotificationCounter changes(fromOpen);
   fromOpen.isClosed(true);
   expectThrowWithMessage<sgContourDefs::RegionCannotBeSetOpen>([&] { fromOpen.isClosed(false); }, "");
@@ -130,14 +127,11 @@ TEST(RegionCore, HolesAreSharedKeptInOrderAndLeftAloneWhenRefused) {
   const sgRegion& alias = region;
   region = alias;
   EXPECT_DOUBLE_EQ(region.area(true), 92.0) << "self-assignment keeps everything";
-
   NotificationCounter changes(region);
   const sgPtrHandle<sgRegion> outside = regionOf("POLYGON((-1 5,1 5,1 6,-1 6))");
   EXPECT_THROW(region.holes(std::vector<sgPtrHandle<sgRegion>>{second, outside}), sgContourDefs::BadParams);
   EXPECT_GT(changes.take(), 0) << "a refused list clears the caches all the same";
   EXPECT_TRUE(region.holes().size() == 2 && region.holes()[0].get() == first.get()) << "old holes kept";
-  EXPECT_THROW(region.holes(Handles{sgPtrHandle_const<sgRegion>()}), sgBadPointer);
-  EXPECT_THROW(region.holes(std::vector<sgPtrHandle<sgRegion>>{sgPtrHandle<sgRegion>()}), sgBadPointer);
   region.holes(Handles{});
   EXPECT_TRUE(region.holes().empty());
 }
@@ -158,19 +152,12 @@ bool cachedIn(const sgRegionSet& set, const sgXform<2>& xform) {
 TEST(RegionSetCore, RegionsAreSharedAndEmptyHandlesFailOnlyWhenReached) {
   const sgPtrHandle<sgRegion> a = regionOf("POLYGON((0 0,1 0,1 1,0 1))"),
                               b = regionOf("POLYGON((5 0,6 0,6 1,5 1))");
-  for (int mode : std::initializer_list<int>{sgContourDefs::eIgnore, sgContourDefs::eRegularize,
-                                             sgContourDefs::eOuterHull, 7}) {
-    const sgRegionSet set(std::vector{a, b}, static_cast<sgContourDefs::IntersectionMode>(mode));
-    EXPECT_EQ(sgRegionSet(set).regions(), (Handles{a, b}))
-        << "a clean list survives mode " << mode << ", shared";
-  }
+  const sgRegionSet clean(std::vector{a, b}, sgContourDefs::eOuterHull);
+  EXPECT_EQ(sgRegionSet(clean).regions(), (Handles{a, b})) << "a clean list survives a repair, shared";
   const auto crossing = regionSetOf("MULTIPOLYGON(((0 0,2 0,2 2,0 2)),((1 1,3 1,3 3,1 3)))").regions();
   EXPECT_EQ(sgRegionSet(crossing, static_cast<sgContourDefs::IntersectionMode>(7)).regions()[0], crossing[0]);
-
   sgRegionSet set = regionSetOf("MULTIPOLYGON(((-1 -1,1 -1,1 1,-1 1)))");
   set.add(sgPtrHandle_const<sgRegion>(), sgContourDefs::eIgnore);
-  EXPECT_THROW(set.area(false), sgBadPointer);
-  EXPECT_THROW(set.isSelfIntersecting(), sgBadPointer);
   EXPECT_TRUE(set.inside({0, 0}, false)) << "found in the first region, before the empty handle";
   EXPECT_THROW(set.inside({9, 9}, false), sgBadPointer);
 }
@@ -184,7 +171,6 @@ TEST(RegionSetCore, ListChangesClearTheCachesAndCopiesCarryThem) {
   EXPECT_TRUE(set.area(false) == 3.0 && set.isSelfIntersecting()) << "no cached answer survives add";
   set.regions(std::vector{regionOf("POLYGON((1 1,2 1,2 2,1 2))")}, sgContourDefs::eIgnore);
   EXPECT_TRUE(set.area(false) == 1.0 && sfRealEq(set.centerOfMass(false), sgVector<2>(1.5, 1.5), 1e-12));
-
   sgRegionSet source = regionSetOf(kTwoSquares), target;
   source.cachedVectorSize(9);
   expectThrowWithMessage<sgContourDefs::BadParams>([&] { source.cachedVectorSize(-1); }, "");  // 9 kept
@@ -235,10 +221,9 @@ class CountingXform : public sg2XformLinear {
 
 TEST(ContourT, PointsAreTheEdgeletsMappedBackThroughItsOwnTransform) {
   const Edgelets data = sampleEdgelets(10, 20, 14, 23);
-  for (const ContourT& plain : {ContourT(data), ContourT(data, Xform())}) {
-    EXPECT_EQ(plain.points(), rectangle(10, 20, 14, 23));
-    EXPECT_TRUE(plain.isClosed() && plain.dataFromPointsXform()->xform() == sgXform<2>::I);
-  }
+  for (const ContourT& plain : {ContourT(data), ContourT(data, Xform())})
+    EXPECT_TRUE(plain.points() == rectangle(10, 20, 14, 23) && plain.isClosed() &&
+                plain.dataFromPointsXform()->xform() == sgXform<2>::I);
   const Xform xform = rigid(30.0, 5.0, -2.0);
   const ContourT contour(data, xform);
   EXPECT_TRUE(contour.dataFromPointsXform().get() != xform.get() &&
@@ -247,17 +232,10 @@ TEST(ContourT, PointsAreTheEdgeletsMappedBackThroughItsOwnTransform) {
   const sgEdgelet back = contour.datum(contour.points()[2]);
   EXPECT_TRUE(sfRealEq(back.position(), data[2].position(), 1e-12)) << "the point maps back onto its edgelet";
   EXPECT_TRUE(back.magnitude() == 0 && back.angle().code() == 0) << "a datum made from a point";
-  // A singular transform fails only where a point must be made from an edgelet.
-  const Xform singular(new sg2XformLinear(sgXform<2>(sgMatrix<2>(1.0, 2.0, 2.0, 4.0), V(0, 0))));
-  EXPECT_THROW(ContourT(sampleEdgelets(0, 0, 1, 1), singular), sgMathError::Singular);
-  ContourT empty(Edgelets(), singular);
-  empty.points({V(1, 1)});
-  EXPECT_EQ(empty.data()[0].position(), V(3, 6));
 }
 
-// Setting either list rebuilds the other and the caches; copies share the transform and its one
-// inverse, compare by it and the points, and keep edgelets of their own.
-TEST(ContourT, EachListRebuildsTheOtherAndCopiesShareTheTransform) {
+// Copies share the transform and its one inverse and compare by it and the points; loading replaces both.
+TEST(ContourT, EachListRebuildsTheOtherAndCopiesShareTheTransformUntilLoaded) {
   gInversesMade = 0;
   const sgXform<2> scaleAndShift(sgMatrix<2>(2.0, 0.0, 0.0, 4.0), V(1.0, -3.0));
   ContourT contour(sampleEdgelets(0, 0, 1, 1), Xform(new CountingXform(scaleAndShift)));
@@ -268,7 +246,6 @@ TEST(ContourT, EachListRebuildsTheOtherAndCopiesShareTheTransform) {
   EXPECT_TRUE(contour.points() == (Points{V(1, 2), V(2, 1)}) && contour.length() == 2 * std::sqrt(2.0));
   contour.data(sampleEdgelets(1, -3, 5, 5));
   EXPECT_DOUBLE_EQ(contour.length(), 8.0);
-
   ContourT copy(contour);
   copy.data({edgelet(1, -3), edgelet(5, -3), edgelet(5, 5), edgelet(1, 5)});
   copy.label(5);
@@ -277,17 +254,8 @@ TEST(ContourT, EachListRebuildsTheOtherAndCopiesShareTheTransform) {
   EXPECT_EQ(copy.point(edgelet(3, 5)), V(1, 2));
   copy.data(data);
   EXPECT_FALSE(copy == contour);
-  ContourT assigned(sampleEdgelets(5, 5, 6, 6));
-  assigned = contour;
-  EXPECT_TRUE(assigned == contour);
-  contour.data(data);
-  EXPECT_EQ(assigned.data(), sampleEdgelets(1, -3, 5, 5)) << "assignment copies the edgelets";
   EXPECT_EQ(gInversesMade, 1) << "the inverse is shared with copies";
-}
-
-// Loaded with a transform, a contour maps through it, not through the inverse of the old one;
-// loaded without one, it refuses to map.
-TEST(ContourT, LoadingReplacesTheTransformOrLeavesNone) {
+  // Loaded with a transform, a contour maps through it, not through the inverse of the old one.
   ContourT target(sampleEdgelets(0, 0, 1, 1), rigid(-70.0, 2.0, 2.0));  // inverse cached
   sgArchive out;
   ContourT(sampleEdgelets(10, 20, 13, 24), rigid(30.0, 4.0, -1.0)).serialize(out);
@@ -295,15 +263,6 @@ TEST(ContourT, LoadingReplacesTheTransformOrLeavesNone) {
   target.serialize(in);
   target.data(sampleEdgelets(5, 5, 8, 9));
   EXPECT_TRUE(sfRealEq(target.datum(target.points()[2]).position(), V(8, 9), 1e-12));
-
-  sgArchive none(assemble("b1 b1 b0 q0 b1 P:1,2,3,4 q3 b0 q2 d1 d2 x:640020 d3 d4 x:640020 b0"));
-  target.serialize(none);
-  EXPECT_THROW(target.point(edgelet(1, 1)), sgBadPointer);
-  EXPECT_THROW(target.datum(V(1, 1)), sgBadPointer);
-  EXPECT_THROW(target.points({V(0, 0)}), sgBadPointer);
-  EXPECT_THROW(target.data({edgelet(0, 0)}), sgBadPointer);
-  target.data({});  // nothing to map
-  EXPECT_TRUE(target.points().empty());
 }
 
 TEST(Templates, TypedMapHullAndRegularizeAreRefused) {
@@ -324,7 +283,6 @@ TEST(RegionT, OneOutlineSeenAlikeThroughTheContourEdgeletAndRegionViews) {
   const RegionT fromContour(contour, 8);
   EXPECT_TRUE(fromContour.data() == contour.data() && static_cast<const ContourT&>(fromContour) == contour);
   EXPECT_TRUE(fromContour.cachedVectorSize() == 6 && fromContour.label() == 8u);
-
   RegionT region(sampleEdgelets(0, 0, 2, 2), 17);
   sgContour& viaEdgelets = static_cast<ContourT&>(region);
   sgContour& viaRegion = static_cast<sgRegion&>(region);
@@ -335,8 +293,6 @@ TEST(RegionT, OneOutlineSeenAlikeThroughTheContourEdgeletAndRegionViews) {
   EXPECT_TRUE(viaRegion.points() == rectangle(0, 0, 5, 5) && region.area(false) == 25.0) << "one contour";
   EXPECT_THROW(region.isClosed(false), sgContourDefs::RegionCannotBeSetOpen);
   EXPECT_THROW(viaEdgelets.isClosed(false), sgContourDefs::RegionCannotBeSetOpen);
-  region.isClosed(true);
-  EXPECT_EQ(region.data(), sampleEdgelets(0, 0, 5, 5));
 }
 
 TEST(RegionT, DrawsOneUnitTickAcrossEachEdgeletNotTheOutlineNorTheHoles) {
@@ -350,7 +306,6 @@ TEST(RegionT, DrawsOneUnitTickAcrossEachEdgeletNotTheOutlineNorTheHoles) {
   for (std::size_t i = 0; i < ends.size(); ++i)
     EXPECT_TRUE(sfRealEq(at(i % 2 ? t[i / 2].to : t[i / 2].from), ends[i], 1e-12)) << i;
   EXPECT_TRUE(t[0].color == red && t[1].layer == sgUITablet::eOverlay);
-
   RegionT region(sampleEdgelets(0, 0, 10, 10), 0);
   static_cast<sgRegion&>(region).holes(Handles{regionOf("POLYGON((4 4,6 4,6 6))")});
   tablet.clear();
@@ -373,21 +328,18 @@ TEST(RegionT, TypedHolesAreTheirOwnListAndCopiesShareHolesAndTransform) {
   static_cast<sgRegion&>(region).holes(Handles{regionOf("POLYGON((2 2,4 2,4 4,2 4))")});
   EXPECT_DOUBLE_EQ(region.area(true), 96.0);
   region.data(sampleEdgelets(0, 0, 10, 10));
-
-  const RegionT copy(region);
   RegionT assigned(sampleEdgelets(50, 50, 51, 51), 0);
   assigned = region;
-  for (const RegionT* r : std::initializer_list<const RegionT*>{&region, &copy, &assigned}) {
-    EXPECT_TRUE(*r == region && r->data() == sampleEdgelets(0, 0, 10, 10)) << "the transform is shared";
-    EXPECT_TRUE(r->holes() == TypedHandles{typedHole} && r->sgRegion::holes() == region.sgRegion::holes());
-  }
+  EXPECT_TRUE(assigned == region && assigned.data() == sampleEdgelets(0, 0, 10, 10)) << "shared transform";
+  EXPECT_TRUE(assigned.holes() == TypedHandles{typedHole} &&
+              assigned.sgRegion::holes() == region.sgRegion::holes());
   region.data(sampleEdgelets(0, 0, 1, 1));
-  EXPECT_TRUE(copy.data() == sampleEdgelets(0, 0, 10, 10) && assigned.area(false) == 100.0);
-  RegionT bare(copy);
+  EXPECT_TRUE(assigned.data() == sampleEdgelets(0, 0, 10, 10) && assigned.area(false) == 100.0);
+  RegionT bare(assigned);
   bare.holes(TypedHandles{});
   static_cast<sgRegion&>(bare).holes(Handles{});
-  EXPECT_TRUE(bare == copy) << "holes are not compared";
-  EXPECT_FALSE(copy == RegionT(sampleEdgelets(0, 0, 10, 10), 6));
+  EXPECT_TRUE(bare == assigned) << "holes are not compared";
+  EXPECT_FALSE(assigned == RegionT(sampleEdgelets(0, 0, 10, 10), 6));
 }
 
 TEST(RegionSetT, TypedRegionsFollowTheRegionListAndAreSharedByCopies) {
@@ -395,15 +347,12 @@ TEST(RegionSetT, TypedRegionsFollowTheRegionListAndAreSharedByCopies) {
   RegionSetT set(typed);
   EXPECT_TRUE(set.regionsT() == typed && set.regions()[0].get() == typed[0].get() &&
               set.regions()[1].get() == typed[1].get());
-  const sgPtrHandle<RegionT> mutableHandle(new RegionT(sampleEdgelets(0, 0, 3, 3), 0));
-  const RegionSetT fromMutable(std::vector<sgPtrHandle<RegionT>>{mutableHandle});
-  EXPECT_TRUE(fromMutable.regionsT()[0].get() == mutableHandle.get() &&
-              fromMutable.regions()[0].get() == mutableHandle.get());
-
-  const RegionSetT copy(set);
+  const sgPtrHandle<RegionT> one(new RegionT(sampleEdgelets(0, 0, 3, 3), 0));
+  const RegionSetT fromMutable(std::vector<sgPtrHandle<RegionT>>{one});
+  EXPECT_TRUE(fromMutable.regionsT()[0].get() == one.get() && fromMutable.regions()[0].get() == one.get());
   RegionSetT assigned(TypedHandles{typedRegion(9, 9, 10, 10)});
   assigned = set;
-  EXPECT_TRUE(copy.regionsT()[1] == typed[1] && assigned.regionsT()[1] == typed[1]);
+  EXPECT_TRUE(RegionSetT(set).regionsT()[1] == typed[1] && assigned.regionsT()[1] == typed[1]);
   EXPECT_TRUE(assigned == RegionSetT(TypedHandles{typedRegion(0, 0, 1, 1), typedRegion(2, 0, 4, 2)}));
   set.add(regionOf("POLYGON((5 5,7 5,7 8))"), sgContourDefs::eIgnore);
   ASSERT_EQ(set.regionsT().size(), 3u);
@@ -415,12 +364,9 @@ TEST(RegionSetT, TypedRegionsFollowTheRegionListAndAreSharedByCopies) {
   set.regions(Handles{regionOf("POLYGON((5 0,6 0,5 1))")}, sgContourDefs::eIgnore);
   ASSERT_EQ(set.regionsT().size(), 1u);
   EXPECT_EQ(set.regionsT()[0]->points(), (Points{V(5, 0), V(6, 0), V(5, 1)}));
-  set.regions(Handles{}, sgContourDefs::eIgnore);
-  EXPECT_TRUE(set.regionsT().empty());
 }
 
-// Each error class copies its message on assignment and rethrows as its true type; its record
-// holds versions only (archives.cases), so the object loaded into keeps its own message.
+// Each error class copies its message on assignment and rethrows as its true type.
 template <class E>
 void checkErrorClass() {
   E target(L"old");
@@ -432,12 +378,9 @@ void checkErrorClass() {
   } catch (const E& e) {
     EXPECT_EQ(e.string(), L"invalid contour");
   }
-  sgArchive in(assemble("b0 b0 b0 b0"));  // the version of each level, nothing else
-  target.serialize(in);
-  EXPECT_TRUE(target.string() == L"invalid contour" && in.remaining() == 0u);
 }
 
-TEST(Errors, EachClassCopiesItsMessageRethrowsAsItselfAndLoadsOnlyVersions) {
+TEST(Errors, EachClassCopiesItsMessageAndRethrowsAsItself) {
   checkErrorClass<sgContourDefs::EmptyContour>();
   checkErrorClass<sgContourDefs::EmptyRegionSet>();
   checkErrorClass<sgContourDefs::BadParams>();
