@@ -1,5 +1,4 @@
-// Accelerated routines against plain versions written out here, bit for bit: they guard the
-// indexes. Moments against Green's theorem in long double.
+// Accelerated routines against plain versions, bit for bit; moments against Green's theorem.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -40,8 +39,7 @@ class ProbeRegion : public sgRegion {
   using sgContour::intersections, sgContour::lineSegs, sgContour::validLine;
 };
 
-/// Every valid edge through the exact crossing tests, unscreened, then the exchange sort: the
-/// screens may only save work, never drop a crossing these tests accept.
+/// Every valid edge through the exact crossing tests, unscreened: the screens may only save work.
 template <class C>
 Points plainCrossings(const C& c, const sgLineSeg& seg, bool endPoints, std::vector<int>* edges = nullptr) {
   std::vector<std::tuple<double, V, int>> found;
@@ -109,8 +107,7 @@ V plainClosestPoint(const sgContour& c, const V& p) {
   return result;
 }
 
-/// `n` vertices evenly about `centre` at radius 1, or (`spiked`) a fan of long thin spikes out to
-/// 100, whose edges' boxes and lines graze the queries' without meeting them.
+/// A regular `n`-gon, or (`spiked`) a fan of thin spikes whose boxes graze queries they miss.
 Points spokes(int n, bool spiked, const V& centre = V(0, 0)) {
   Points p;
   for (int i = 0; i < n; ++i) {
@@ -142,8 +139,7 @@ V randomPoint(Rng& rng, const Points& outline) {
   return kind == 3 ? V(std::round(p.x()), std::round(p.y())) : p;
 }
 
-/// A square with a V-shaped notch whose tip ends `gap` above the bottom edge (or, `atCorner`, above
-/// the bottom right corner, where the outline turns away); 150 steps on the left side to sweep.
+/// A square notched down to `gap` above its bottom edge or (`atCorner`) corner; 150 steps to sweep.
 Points notchedSquare(double gap, bool atCorner) {
   const double x = atCorner ? 10.0 : 5.0;
   Points p{V(0, 0), V(10, 0), V(12, -5), V(12, 10), V(x + 1, 10), V(x, gap), V(x - 1, 10), V(0, 10)};
@@ -151,8 +147,7 @@ Points notchedSquare(double gap, bool atCorner) {
   return p;
 }
 
-/// Segment queries of every kind against one contour, and where `self` the self-crossing test,
-/// each against the plain scan.
+/// Segment queries of every kind, and where `self` the self-crossing test, against the plain scan.
 template <class C>
 void expectPlainAnswers(Rng& rng, const C& c, int count, bool self = true) {
   for (int q = 0; q < count; ++q) {
@@ -213,13 +208,11 @@ TEST(AcceleratedQueries, MatchThePlainScansAndFollowChanges) {
         c.isClosed(!c.isClosed());
         for (const ProbeContour* d : {&c, &copy}) expectPlainAnswers(rng, *d, 4);
       });
-  // The index drops edges whose box, but not line, meets the segment: a 40-gon's diagonal passes
-  // only the edges at vertices 5 and 25; a segment ending 0.01 short of vertex 0's edges has none.
+  // Edges whose box, but not line, meets the segment are dropped; a spike's side 1.5e-6 away is kept.
   std::vector<int> edges, none;
   ProbeContour(spokes(40, false)).candidateEdges(sgLineSeg(V(-1, -1), V(1, 1)), edges);
   ProbeContour(spokes(40, false)).candidateEdges(sgLineSeg(V(0, 0), V(0.99, 0)), none);
   EXPECT_TRUE(edges == (std::vector<int>{5, 6, 25, 26}) && none.empty());
-  // It keeps a spike (of 64, long and thin) whose side a segment runs along 1.5e-6 away.
   const Points fan = spokes(128, true);
   const V normal = V(fan[0].y() - fan[1].y(), fan[1].x() - fan[0].x()) / (fan[1] - fan[0]).len();
   std::vector<int> beside;
@@ -227,9 +220,8 @@ TEST(AcceleratedQueries, MatchThePlainScansAndFollowChanges) {
   EXPECT_EQ(std::count(beside.begin(), beside.end(), 1), 1);
 }
 
-TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanNearTheToleranceAndOnDegenerateOutlines) {
-  // Around the crossing tolerance (1e-6) and the sweep's clearance (1e-5), on both sides; turned
-  // (nearly) vertical, the case only the sweep over transposed coordinates sees.
+TEST(AcceleratedQueries, SelfIntersectionOfContoursAndSetsMatchesThePlainScans) {
+  // Both sides of the crossing tolerance and the sweep's clearance; (nearly) vertical, transposed.
   const double gaps[] = {-1e-3,  -1e-6,  0.0,  5e-7,   9.99e-7, 1.001e-6,
                          1.5e-6, 2.5e-6, 9e-6, 1.4e-5, 2e-5,    1e-3};
   const double turns[] = {0.0, kPi / 2, kPi / 2 + 0.01, 1.5 * kPi - 0.005, 1.0, 2.0, 4.0, 5.0};
@@ -259,6 +251,30 @@ TEST(AcceleratedQueries, SelfIntersectionMatchesThePlainScanNearTheToleranceAndO
   EXPECT_TRUE(ProbeContour(notchedSquare(-1e-6, false)).isSelfIntersecting());
   EXPECT_TRUE(ProbeContour(notchedSquare(5e-7, false)).isSelfIntersecting());
   EXPECT_FALSE(ProbeContour(notchedSquare(1.5e-6, false)).isSelfIntersecting());
+  // A set: every region, then every pair of regions.
+  int crossing = 0;
+  compare(
+      "set self-intersection", 12, 300,
+      [](Rng& rng) {
+        // Apart, touching, nested and crossing; now and then a lattice outline that crosses itself.
+        std::vector<sgPtrHandle_const<sgRegion>> regions;
+        for (Points& p : regionOutlines(rng, integer(rng, 0, 30))) {
+          const V shift(integer(rng, 0, 48), integer(rng, 0, 48));
+          const Points outline = coin(rng, 20) ? lattice(rng, 4, 6) : p;
+          regions.emplace_back(new sgRegion(transformed(outline, 0, 1, shift), sgContourDefs::eIgnore));
+        }
+        return regions;
+      },
+      [&](const std::vector<sgPtrHandle_const<sgRegion>>& regions, Rng&) {
+        bool expected = false;
+        for (std::size_t i = 0; i < regions.size(); ++i)
+          for (std::size_t j = i; j < regions.size(); ++j)
+            expected = expected || (i == j ? regions[i]->isSelfIntersecting()
+                                           : !regions[i]->sgContour::intersections(*regions[j]).empty());
+        EXPECT_EQ(sgRegionSet(regions).isSelfIntersecting(), expected);
+        crossing += expected;
+      });
+  EXPECT_TRUE(crossing > 30 && crossing < 270) << crossing;  // both outcomes occur
 }
 
 TEST(AcceleratedQueries, ProbeDirectionsAndTheDiameterMatchThePlainSearches) {
@@ -312,10 +328,8 @@ TEST(AcceleratedQueries, ProbeDirectionsAndTheDiameterMatchThePlainSearches) {
 }
 
 TEST(EdgeSweep, SimpleOutlinesAreClearAndSuspectNamesTheNearEdges) {
-  // Whether a sweep verdict changes an answer the plain comparisons above see; here, that simple
-  // outlines (straight runs, repeated vertices, a pinch point) give no reason for doubt, that a notch
-  // tip (edges 5, 6) within the clearance of the bottom edge (1) or its corner (1, 2) is named, and
-  // that beyond the sweep's range it declines.
+  // Simple outlines are clear; a notch tip (edges 5, 6) near the bottom edge (1) or corner (1, 2) is
+  // named; beyond the sweep's range it declines.
   const auto verdictOf = [](const Points& p) {
     const ProbeContour c(p);
     return sgcntr::sweepEdges(c.lineSegs(), c.validLine());
@@ -337,34 +351,6 @@ TEST(EdgeSweep, SimpleOutlinesAreClearAndSuspectNamesTheNearEdges) {
             sgcntr::SweepVerdict::Undecided);
 }
 
-TEST(AcceleratedQueries, SetSelfIntersectionMatchesTheLoopOverEveryPair) {
-  int crossing = 0;
-  compare(
-      "set self-intersection", 12, 300,
-      [](Rng& rng) {
-        // Apart, touching, nested and crossing; now and then a lattice outline that crosses itself.
-        std::vector<sgPtrHandle_const<sgRegion>> regions;
-        for (Points& p : regionOutlines(rng, integer(rng, 0, 30))) {
-          const V shift(integer(rng, 0, 48), integer(rng, 0, 48));
-          const Points outline = coin(rng, 20) ? lattice(rng, 4, 6) : p;
-          regions.emplace_back(new sgRegion(transformed(outline, 0, 1, shift), sgContourDefs::eIgnore));
-        }
-        return regions;
-      },
-      [&](const std::vector<sgPtrHandle_const<sgRegion>>& regions, Rng&) {
-        bool expected = false;
-        for (std::size_t i = 0; i < regions.size(); ++i) {
-          expected = expected || regions[i]->isSelfIntersecting();
-          const sgContour& first = *regions[i];
-          for (std::size_t j = i + 1; j < regions.size(); ++j)
-            expected = expected || !first.intersections(*regions[j]).empty();
-        }
-        EXPECT_EQ(sgRegionSet(regions).isSelfIntersecting(), expected);
-        crossing += expected;
-      });
-  EXPECT_TRUE(crossing > 30 && crossing < 270) << crossing;  // both outcomes occur
-}
-
 /// Twice the area, then the first and second moments times their constants, by Green's theorem
 /// about `o` in long double: the differences to o are exact, the sums carry eleven more bits.
 struct Green {
@@ -382,9 +368,8 @@ struct Green {
   }
 };
 
-/// Area within 1e-12 of itself, centre within 1e-12 of the box size (and two roundings of a
-/// coordinate: a tiny figure far out has a centre of few digits), the matrix within 1e-12 of its trace
-/// (for a `sum`, which moves moments between centres of few digits, widened as the centre is).
+/// Within 1e-12 of the area, of the box size (plus two roundings) and of the trace, widened for a
+/// `sum`, which moves moments between centres of few digits.
 testing::AssertionResult matchesGreen(const sg_InertiaData& d, const Green& g, const V& o, double box,
                                       bool sum = false) {
   const long double area = g.a2 / 2, cx = g.x6 / (3 * g.a2), cy = g.y6 / (3 * g.a2), sign = g.a2 < 0 ? -1 : 1;
@@ -411,8 +396,7 @@ TEST(Moments, PolygonsAndSumsOfRecordsMatchGreensTheorem) {
   compare(
       "moments", 16, 900,
       [](Rng& rng) {
-        // Star-shaped, notched or staircase, 6 to 2000 vertices; a hole inside the star's inner radius;
-        // a copy beside it. At scales 1e-6 to 1e6, up to 1e6 out, either orientation, any start.
+        // A hole inside the star's inner radius, a copy beside; scales and shifts up to 1e6.
         const int kind = integer(rng, 0, 2), n = coin(rng, 5) ? integer(rng, 61, 2000) : integer(rng, 6, 60);
         const Points outer = kind == 0   ? star(rng, n, 0.5, 1.0)
                              : kind == 1 ? notched(rng, n)
@@ -440,8 +424,7 @@ TEST(Moments, PolygonsAndSumsOfRecordsMatchGreensTheorem) {
         EXPECT_NEAR(sf_Area(p), std::fabs(d.area()), 1e-12 * std::fabs(d.area()));
         EXPECT_LE((sf_CenterOfMass(p) - d.centerOfMass()).len(),
                   1e-12 * 2 * box + 4e-16 * d.centerOfMass().len());
-        // Sums of records: a copy beside it of the same orientation adds, a hole of the other
-        // orientation subtracts, in either order; a zero record changes nothing, bit for bit.
+        // A copy beside of the same orientation adds, a hole of the other subtracts, either order.
         for (auto [q, along] : {std::pair(&beside, true), std::pair(&hole, false)})
           if (((sf_InertiaDataPolygon(*q).area() < 0) != (d.area() < 0)) == along)
             std::reverse(q->begin(), q->end());
@@ -462,8 +445,7 @@ TEST(Moments, PolygonsAndSumsOfRecordsMatchGreensTheorem) {
 using Edgelets = std::vector<sgEdgelet>;
 using RegionT = sgRegionT<sgEdgelet>;
 
-/// Each point, mapped by the contour's transform, lands on its datum; data rebuilt from points
-/// carry magnitude 0 and direction code 0.
+/// Each mapped point lands on its datum; data rebuilt from points carry magnitude and code 0.
 void expectAgreement(const sgContourT<sgEdgelet>& c, bool fromPoints) {
   ASSERT_EQ(c.points().size(), c.data().size());
   for (std::size_t i = 0; i < c.points().size(); ++i) {
