@@ -1,7 +1,6 @@
 // The library against GEOS (repairs, simplicity), Boost.Geometry (inside test, convex hull) and OpenCV
 // (moments of traced masks, enclosing circle, convex hull, ellipse fit), on inputs a user brings.
-// Boost 1.74 includes some of its own deprecated headers.
-#define BOOST_ALLOW_DEPRECATED_HEADERS
+#define BOOST_ALLOW_DEPRECATED_HEADERS  // Boost 1.74 includes some of its own deprecated headers
 #include <gtest/gtest.h>
 
 #include <boost/geometry.hpp>
@@ -71,10 +70,8 @@ Traced traceMask(Rng& rng) {
     cv::circle(mask, at(), integer(rng, 8, 35), 255, -1);
   for (int k = integer(rng, 1, 8); k > 0; --k)
     cv::ellipse(mask, at(), size(1, 12), real(rng, 0, 180), 0, 360, 0, -1);
-  for (int k = coin(rng) ? integer(rng, 20, 400) : 0; k > 0; --k) {
-    uchar& pixel = mask.at<uchar>(integer(rng, 0, 159), integer(rng, 0, 159));
-    pixel = 255 - pixel;
-  }
+  for (int k = coin(rng) ? integer(rng, 20, 400) : 0; k > 0; --k)
+    mask.at<uchar>(integer(rng, 0, 159), integer(rng, 0, 159)) ^= 255;
   Traced t;
   cv::findContours(mask, t.contours, t.tree, cv::RETR_CCOMP,
                    coin(rng) ? cv::CHAIN_APPROX_NONE : cv::CHAIN_APPROX_SIMPLE);
@@ -143,8 +140,9 @@ TEST(MinEnclosingCircleOracle, HoldsEveryVertexAndIsNoLargerThanOpenCvs) {
       });
 }
 
-/// The smallest nonzero distance from a vertex to an edge not ending at it: where it is tiny, the
-/// library and GEOS may decide a touch differently.
+/// The smallest nonzero distance from a vertex to an edge not ending at it. Within its 1e-6 the library
+/// takes the vertex to touch the edge where GEOS sees a gap (and a long sliver beyond it can change the
+/// area); far closer, the two may decide a crossing differently.
 double nearestGap(const Points& p, bool closed) {
   double gap = kInf;
   for (const V& v : p)
@@ -185,8 +183,6 @@ TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundaryAndSetsTheUnionOfTheirRe
             continue;
           }
           EXPECT_FALSE(result.isSelfIntersecting());
-          // Within its 1e-6 the library takes a vertex to touch the edge, where GEOS sees a gap, and a
-          // long sliver beyond it can change the area.
           if (nearestGap(outline, true) <= 1e-6)
             ++nearTouching;
           else
@@ -194,8 +190,7 @@ TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundaryAndSetsTheUnionOfTheirRe
                 << (hull ? "outer hull" : "regularize");
         }
       });
-  std::printf("repairs: %d self-crossing, %d refused, %d near-touching not compared\n", crossing, refused,
-              nearTouching);
+  std::printf("repairs: %d self-crossing, %d refused, %d near-touching\n", crossing, refused, nearTouching);
   EXPECT_GT(crossing, 300);  // a degenerate majority would test nothing
   // A set's repair encloses the area inside the exterior rings of the union of its regions.
   int nested = 0;
@@ -215,8 +210,7 @@ TEST(RegionRepairGeos, OutlinesEncloseTheirOuterBoundaryAndSetsTheUnionOfTheirRe
           for (std::size_t j = i + 1; j < rs.size(); ++j) {
             EXPECT_FALSE(gs::answer(GEOSIntersects_r(gs::context(), gs::line(rs[i]->points(), true).get(),
                                                      gs::line(rs[j]->points(), true).get())));
-            apart =
-                apart || rs[i]->inside(rs[j]->points()[0], false) || rs[j]->inside(rs[i]->points()[0], false);
+            apart |= rs[i]->inside(rs[j]->points()[0], false) || rs[j]->inside(rs[i]->points()[0], false);
           }
         }
         nested += apart;
@@ -309,9 +303,8 @@ Points plainHull(Points p) {
   return h;
 }
 
-enum Oracle { kChainOnly, kBoost, kOpenCv };
-
 TEST(ConvexHullOracle, HullsMatchThePlainChainBitForBitAndBoostAndOpenCv) {
+  enum Oracle { kChainOnly, kBoost, kOpenCv };
   int againstBoost = 0, againstOpenCv = 0;
   compare(
       "hulls against the plain chain, Boost.Geometry and OpenCV", 13, 2000,
@@ -419,10 +412,9 @@ TEST(EllipseFitOracle, AtLeastAsGoodAsOpenCvAndTheSameEllipseWhereTheirCriteriaA
         EXPECT_NO_THROW(sfEllipseFit(sgEllipseFitParams(), p, ours));
         const cv::RotatedRect theirs = cv::fitEllipseDirect(convert<Floats>(p));
         const V centre(theirs.center.x, theirs.center.y);
-        const double a = 0.5 * std::max(theirs.size.width, theirs.size.height),
-                     b = 0.5 * std::min(theirs.size.width, theirs.size.height);
-        const double angle =
-            theirs.angle * kPi / 180.0 + (theirs.size.height > theirs.size.width ? kPi / 2 : 0.0);
+        const double w = 0.5 * theirs.size.width, h = 0.5 * theirs.size.height;
+        const double a = std::max(w, h), b = std::min(w, h),
+                     angle = (theirs.angle + (h > w ? 90 : 0)) * kPi / 180;
         const sgEllipse& e = ours.ellipse;
         const double jOurs = fitCriterion(p, e.center(), e.r1(), e.r2(), e.rotation().toDouble());
         const double jTheirs = fitCriterion(p, centre, a, b, angle);
