@@ -309,10 +309,9 @@ TEST(ConvexHullOracle, HullsMatchThePlainChainBitForBitAndBoostAndOpenCv) {
   compare(
       "hulls against the plain chain, Boost.Geometry and OpenCV", 13, 2000,
       [](Rng& rng) {
-        // A ring on a 1/64 grid round a filled middle, plus points on the axes under either sign of zero;
-        // lattice points; two crossing lines; points rounded off a line, or off the chord from the leftmost
-        // to the lowest left point; a cloud far out, where turns are decided at the last bits; float points
-        // in general position, some repeated, which OpenCV sees as they are.
+        // A ring on a 1/64 grid round a filled middle, plus axis points under either sign of zero; lattice
+        // points; two crossing lines; points rounded off a line, or off the chord from the leftmost to the
+        // lowest left point; a cloud far out, turns decided at the last bits; float points for OpenCV.
         const int kind = integer(rng, 0, 8);
         const int n =
             kind > 5 ? integer(rng, 3, 200) : static_cast<int>(std::exp(real(rng, 0, std::log(3000.0)))) - 1;
@@ -333,7 +332,7 @@ TEST(ConvexHullOracle, HullsMatchThePlainChainBitForBitAndBoostAndOpenCv) {
                                   : west + (southWest - west) * real(rng, 0, 1));
         for (const double r : {100.0, -100.0, real(rng, -100, 100)})
           if (kind == 0) p.insert(p.end(), {V(0.0, r), V(-0.0, r), V(r, 0.0), V(r, -0.0)});
-        for (int i = n / 8; kind > 5 && i > 0; --i) p.push_back(p[integer(rng, 0, n - 1)]);
+        for (int i = n / 8; kind > 5 && i > 0; --i) p.push_back(p[integer(rng, 0, n - 1)]);  // repeats
         // Scaled by a power of two into and beyond the range where the orientation test is exact.
         const int exponents[] = {-1100, -1000, -560, -540, -520, -500, -401, -400, -399,
                                  399,   400,   401,  505,  509,  511,  513,  520,  900};
@@ -401,20 +400,17 @@ TEST(EllipseFitOracle, AtLeastAsGoodAsOpenCvAndTheSameEllipseWhereTheirCriteriaA
         Points p;
         for (int i = integer(rng, 6, 300); i > 0; --i) {
           const double t = from + span * real(rng, 0, 1);
-          const V q = transformed({V(r1 * std::cos(t), r2 * std::sin(t))}, turn, 1.0, centre)[0];
-          p.emplace_back(std::round((q.x() + noise(rng)) * 64) / 64,
-                         std::round((q.y() + noise(rng)) * 64) / 64);
+          p.push_back(V(r1 * std::cos(t) + noise(rng), r2 * std::sin(t) + noise(rng)));
         }
-        return p;  // exact as floats
+        return convert<Points>(convert<Floats>(transformed(p, turn, 1.0, centre)));  // both fits see these
       },
       [&](const Points& p, Rng&) {
         sgEllipseFitResults ours;
         EXPECT_NO_THROW(sfEllipseFit(sgEllipseFitParams(), p, ours));
         const cv::RotatedRect theirs = cv::fitEllipseDirect(convert<Floats>(p));
         const V centre(theirs.center.x, theirs.center.y);
-        const double w = 0.5 * theirs.size.width, h = 0.5 * theirs.size.height;
-        const double a = std::max(w, h), b = std::min(w, h),
-                     angle = (theirs.angle + (h > w ? 90 : 0)) * kPi / 180;
+        const double w = 0.5 * theirs.size.width, h = 0.5 * theirs.size.height, a = std::max(w, h);
+        const double b = std::min(w, h), angle = (theirs.angle + (h > w ? 90 : 0)) * kPi / 180;
         const sgEllipse& e = ours.ellipse;
         const double jOurs = fitCriterion(p, e.center(), e.r1(), e.r2(), e.rotation().toDouble());
         const double jTheirs = fitCriterion(p, centre, a, b, angle);
