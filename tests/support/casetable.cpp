@@ -38,13 +38,11 @@ std::vector<Case> readCases(const std::string& family) {
   for (int no = 1; std::getline(in, line); ++no) {
     line = trimmed(line);
     if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> fields;
-    std::size_t from = 0;
-    for (std::size_t at; (at = line.find(" | ", from)) != std::string::npos; from = at + 3)
-      fields.push_back(trimmed(line.substr(from, at - from)));
-    if (fields.empty()) throw std::runtime_error(path + ":" + std::to_string(no) + ": no 'catches' field");
+    std::vector<std::string> fields = split(line, " | ");
+    if (fields.size() < 2) throw std::runtime_error(path + ":" + std::to_string(no) + ": no 'catches' field");
+    for (std::string& field : fields) field = trimmed(field);
     cases.push_back({family + ".cases:" + std::to_string(no), fields.front(),
-                     std::vector<std::string>(fields.begin() + 1, fields.end()), trimmed(line.substr(from))});
+                     std::vector<std::string>(fields.begin() + 1, fields.end() - 1), fields.back()});
   }
   return cases;
 }
@@ -108,6 +106,15 @@ sgRegionSet regionSetOf(const std::string& wkt) {
   std::vector<sgPtrHandle<sgRegion>> regions;
   for (const auto& rings : parseWkt(wkt)) regions.push_back(regionOfRings(rings));
   return sgRegionSet(regions, sgContourDefs::eIgnore);
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& sep) {
+  std::vector<std::string> parts;
+  std::size_t from = 0;
+  for (std::size_t at; (at = text.find(sep, from)) != std::string::npos; from = at + sep.size())
+    parts.push_back(text.substr(from, at - from));
+  parts.push_back(text.substr(from));
+  return parts;
 }
 
 std::vector<double> numbersOf(const std::string& text) {

@@ -42,21 +42,12 @@ sgContour contourOf(const std::string& wkt);
 sgPtrHandle<sgRegion> regionOf(const std::string& wkt);
 sgRegionSet regionSetOf(const std::string& wkt);
 
+/// The pieces of `text` between the separators, empty ones included.
+std::vector<std::string> split(const std::string& text, const std::string& sep);
+
 /// Numbers split at spaces or commas; nan, inf and -inf allowed.
 std::vector<double> numbersOf(const std::string& text);
 double numberOf(const std::string& text);
-
-/// Runs `call`, which must throw `E` whose message is exactly `message`.
-template <class E, class Call>
-void expectThrowWithMessage(Call call, const std::string& message) {
-  try {
-    call();
-    ADD_FAILURE() << "nothing was thrown";
-  } catch (const E& e) {
-    const std::wstring text = e.string();
-    EXPECT_EQ(std::string(text.begin(), text.end()), message);
-  }
-}
 
 /// Lets GoogleTest print a row by its place in the data file.
 inline void PrintTo(const Case& c, std::ostream* os) { *os << c.where << " " << c.op; }

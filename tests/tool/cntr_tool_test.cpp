@@ -18,6 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using casetable::split;
 using nlohmann::json;
 
 struct ToolRun {
@@ -33,15 +34,6 @@ std::string readFile(const fs::path& path) {
 fs::path writeFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
   return path;
-}
-
-std::vector<std::string> split(const std::string& text, const std::string& sep) {
-  std::vector<std::string> parts;
-  std::size_t from = 0;
-  for (std::size_t at; (at = text.find(sep, from)) != std::string::npos; from = at + sep.size())
-    parts.push_back(text.substr(from, at - from));
-  parts.push_back(text.substr(from));
-  return parts;
 }
 
 void replaceAll(std::string& text, const std::string& key, const std::string& value) {
