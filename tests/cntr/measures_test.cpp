@@ -223,8 +223,8 @@ Numbers measuresOf(const sgRegion& r) {
 }
 
 void expectNear(const Numbers& a, const Numbers& b, const std::string& what) {
-  ASSERT_EQ(a.size(), b.size());
-  for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 1e-9) << what << ", measure " << i;
+  SCOPED_TRACE(what);
+  rowchecks::expectNumbers(a, b, {1e-9});
 }
 
 TEST(MeasureCaches, ContourAnswersAreKeptAndCopiedUntilAMutatorClearsThem) {
